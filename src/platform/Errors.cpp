@@ -1,0 +1,28 @@
+#include "Errors.h"
+
+#include <cstring>
+
+Exception::Exception(QString message)
+    : m_message(std::move(message)), m_utf8(m_message.toUtf8())
+{
+}
+
+EFCreateError::EFCreateError(const QString &path, const QString &reason)
+    : Exception(QStringLiteral("Cannot create file \"%1\". %2").arg(path, reason))
+{
+}
+
+EFOpenError::EFOpenError(const QString &path, const QString &reason)
+    : Exception(QStringLiteral("Cannot open file \"%1\". %2").arg(path, reason))
+{
+}
+
+EIniFileException::EIniFileException(const QString &path)
+    : Exception(QStringLiteral("Unable to write to %1").arg(path))
+{
+}
+
+QString systemErrorText(int errorNumber)
+{
+    return QString::fromLocal8Bit(std::strerror(errorNumber));
+}

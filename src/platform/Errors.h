@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QString>
+#include <QByteArray>
+#include <exception>
+
+// Every failure the user can see is an exception carrying the text to show.
+class Exception : public std::exception {
+public:
+    explicit Exception(QString message);
+    const QString &message() const noexcept { return m_message; }
+    const char *what() const noexcept override { return m_utf8.constData(); }
+
+private:
+    QString m_message;
+    QByteArray m_utf8;
+};
+
+// Database errors; EDBEngineError is the kind raised with the engine's own message.
+class EDatabaseError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+class EDBEngineError : public EDatabaseError {
+public:
+    using EDatabaseError::EDatabaseError;
+};
+
+// A value that does not convert ("'x' is not a valid integer value").
+class EConvertError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// A variant value used as a type it cannot become.
+class EVariantError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// A file that cannot be created or written: "Cannot create file "path". reason".
+class EFCreateError : public Exception {
+public:
+    EFCreateError(const QString &path, const QString &reason);
+};
+
+// A file that cannot be opened for reading: "Cannot open file "path". reason".
+class EFOpenError : public Exception {
+public:
+    EFOpenError(const QString &path, const QString &reason);
+};
+
+// A profile (INI) file that cannot be written: "Unable to write to path".
+class EIniFileException : public Exception {
+public:
+    explicit EIniFileException(const QString &path);
+};
+
+// The system's text for an errno value.
+QString systemErrorText(int errorNumber);

@@ -1,0 +1,163 @@
+#include "FileAccess.h"
+
+#include "Errors.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fileaccess {
+namespace {
+
+QByteArray nativePath(const QString &path)
+{
+    return QFile::encodeName(path);
+}
+
+bool grantsNoWrite(const struct stat &st)
+{
+    return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+// Writes everything, retrying short writes and interruptions.
+bool writeFully(int fd, const QByteArray &bytes)
+{
+    const char *p = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        p += n;
+        left -= n;
+    }
+    return true;
+}
+
+// The file a write should replace: the target of a symbolic link, not the link.
+QString resolvedTarget(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.isSymLink()) {
+        const QString target = info.symLinkTarget();
+        if (!target.isEmpty())
+            return target;
+    }
+    return path;
+}
+
+QString directoryOf(const QString &path)
+{
+    const int slash = path.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0)
+        return QStringLiteral(".");
+    return slash == 0 ? QStringLiteral("/") : path.left(slash);
+}
+
+QString fileNameOf(const QString &path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+} // namespace
+
+bool exists(const QString &path)
+{
+    struct stat st;
+    return ::stat(nativePath(path).constData(), &st) == 0;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    if (QFileInfo(path).isDir())
+        throw EFOpenError(path, systemErrorText(EISDIR));
+    if (!file.open(QIODevice::ReadOnly))
+        throw EFOpenError(path, file.errorString());
+    return file.readAll();
+}
+
+QString readOnlyError(const QString &path)
+{
+    struct stat st;
+    if (::stat(nativePath(path).constData(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            return systemErrorText(EISDIR);
+        if (grantsNoWrite(st))
+            return systemErrorText(EACCES);
+        return {};
+    }
+    if (::stat(nativePath(directoryOf(path)).constData(), &st) != 0)
+        return systemErrorText(ENOENT);
+    if (grantsNoWrite(st))
+        return systemErrorText(EACCES);
+    return {};
+}
+
+QString replaceContent(const QString &path, const QByteArray &bytes)
+{
+    const QString target = resolvedTarget(path);
+    QString error = readOnlyError(target);
+    if (!error.isEmpty())
+        return error;
+    struct stat st;
+    if (::stat(nativePath(directoryOf(target)).constData(), &st) == 0 && grantsNoWrite(st))
+        return systemErrorText(EACCES);
+
+    const bool existed = ::stat(nativePath(target).constData(), &st) == 0;
+    QByteArray temp = nativePath(directoryOf(target) + QStringLiteral("/.") + fileNameOf(target)
+                                 + QStringLiteral(".XXXXXX"));
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0)
+        return systemErrorText(errno);
+    mode_t mode;
+    if (existed) {
+        mode = st.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    const bool ok = ::fchmod(fd, mode) == 0 && writeFully(fd, bytes) && ::fsync(fd) == 0;
+    const int writeErrno = errno;
+    ::close(fd);
+    if (!ok) {
+        ::unlink(temp.constData());
+        return systemErrorText(writeErrno);
+    }
+    if (::rename(temp.constData(), nativePath(target).constData()) != 0) {
+        const int renameErrno = errno;
+        ::unlink(temp.constData());
+        return systemErrorText(renameErrno);
+    }
+    return {};
+}
+
+QString append(const QString &path, const QByteArray &bytes)
+{
+    const QString error = readOnlyError(path);
+    if (!error.isEmpty())
+        return error;
+    const int fd = ::open(nativePath(path).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return systemErrorText(errno);
+    const off_t before = ::lseek(fd, 0, SEEK_END);
+    if (writeFully(fd, bytes)) {
+        ::close(fd);
+        return {};
+    }
+    const int writeErrno = errno;
+    if (before >= 0)
+        (void)!::ftruncate(fd, before); // best effort: the write's own error is what is reported
+    ::close(fd);
+    return systemErrorText(writeErrno);
+}
+
+} // namespace fileaccess

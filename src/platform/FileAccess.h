@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Whole-file operations on POSIX. The writers return the system's error text, empty on success.
+//
+// A file or directory whose permission bits grant nobody write access counts as read-only even
+// for a privileged user, like the read-only attribute on the desktop systems the catalogues come
+// from: the program never replaces such a file or creates one in such a directory.
+namespace fileaccess {
+
+// The whole content; EFOpenError when the file cannot be read.
+QByteArray readAll(const QString &path);
+// Atomic replace through a temporary file in the same directory, synced before the rename.
+QString replaceContent(const QString &path, const QByteArray &bytes);
+// Appends, creating the file when missing; cuts the file back when the write fails.
+QString append(const QString &path, const QByteArray &bytes);
+// The error text that a write to path would meet because of read-only permission bits.
+QString readOnlyError(const QString &path);
+bool exists(const QString &path);
+
+} // namespace fileaccess

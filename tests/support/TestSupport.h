@@ -1,0 +1,49 @@
+#pragma once
+
+#include "platform/RegionalSettings.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+// GoogleTest prints QStrings readably.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QByteArray &b, std::ostream *os) { *os << '"' << b.toStdString() << '"'; }
+QT_END_NAMESPACE
+
+namespace testsupport {
+
+// Names parameterized cases by their position in the table.
+struct CaseIndex {
+    template <class T>
+    std::string operator()(const ::testing::TestParamInfo<T> &info) const
+    {
+        return "case" + std::to_string(info.index);
+    }
+};
+
+QByteArray readBytes(const QString &path);
+void writeBytes(const QString &path, const QByteArray &bytes);
+// Bytes given as Windows-1250 text written in UTF-8 source.
+QByteArray cp(const char *utf8);
+// Runs a program and returns its exit status; its standard output goes to *out when given.
+int run(const QString &program, const QStringList &arguments, QByteArray *out = nullptr, QByteArray *err = nullptr);
+
+// Polish regional settings for the test's duration, and a fresh temporary directory.
+class PolishTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    QString path(const QString &name) const { return dir.filePath(name); }
+
+    QTemporaryDir dir;
+
+private:
+    RegionalSettings m_saved;
+};
+
+} // namespace testsupport
