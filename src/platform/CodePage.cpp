@@ -2,80 +2,63 @@
 
 #include "Errors.h"
 
-#include <array>
+#include <cstring>
 #include <iconv.h>
+#include <memory>
 #include <stdexcept>
 
-namespace cp1250 {
 namespace {
-
-// Both directions come from one 256-entry table built with iconv when first needed.
-struct Tables {
-    std::array<char16_t, 256> toUnicode{};
-    std::array<unsigned char, 0x10000> fromUnicode{};
-    std::array<bool, 0x10000> encodable{};
-
-    Tables()
-    {
-        iconv_t cd = iconv_open("UTF-16LE", "WINDOWS-1250");
-        if (cd == reinterpret_cast<iconv_t>(-1))
-            throw std::runtime_error("iconv cannot convert from WINDOWS-1250");
-        for (int b = 0; b < 256; ++b) {
-            char in = static_cast<char>(b);
-            char out[4] = {};
-            char *inPtr = &in;
-            char *outPtr = out;
-            size_t inLeft = 1, outLeft = sizeof out;
-            iconv(cd, nullptr, nullptr, nullptr, nullptr);
-            const bool ok = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<size_t>(-1)
-                && outLeft == 2;
-            const char16_t ch = ok ? static_cast<char16_t>(static_cast<unsigned char>(out[0])
-                                                           | static_cast<unsigned char>(out[1]) << 8)
-                                   : static_cast<char16_t>(b);
-            toUnicode[b] = ch;
-            fromUnicode[ch] = static_cast<unsigned char>(b);
-            encodable[ch] = true;
-        }
-        iconv_close(cd);
-    }
-};
-
-const Tables &tables()
-{
-    static const Tables t;
-    return t;
-}
 
 bool isHighSurrogate(char16_t ch) { return ch >= 0xD800 && ch < 0xDC00; }
 bool isLowSurrogate(char16_t ch) { return ch >= 0xDC00 && ch < 0xE000; }
 
 } // namespace
 
-QString decode(const char *bytes, int length)
+SingleByteCodec::SingleByteCodec(const char *iconvName) : m_name(iconvName)
 {
-    const Tables &t = tables();
+    std::memset(m_encodable, 0, sizeof m_encodable);
+    iconv_t cd = iconv_open("UTF-16LE", iconvName);
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        throw std::runtime_error(std::string("iconv cannot convert from ") + iconvName);
+    for (int b = 0; b < 256; ++b) {
+        char in = static_cast<char>(b);
+        char out[4] = {};
+        char *inPtr = &in;
+        char *outPtr = out;
+        size_t inLeft = 1, outLeft = sizeof out;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        const bool ok = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<size_t>(-1) && outLeft == 2;
+        const char16_t ch = ok ? static_cast<char16_t>(static_cast<unsigned char>(out[0])
+                                                       | static_cast<unsigned char>(out[1]) << 8)
+                               : static_cast<char16_t>(b);
+        m_toUnicode[b] = ch;
+        m_fromUnicode[ch] = static_cast<unsigned char>(b);
+        m_encodable[ch] = true;
+        const QByteArray utf8 = QString(QChar(ch)).toUtf8();
+        m_utf8[b][0] = static_cast<unsigned char>(utf8.size());
+        std::memcpy(&m_utf8[b][1], utf8.constData(), static_cast<size_t>(utf8.size()));
+    }
+    iconv_close(cd);
+}
+
+QString SingleByteCodec::decode(const char *bytes, qsizetype length) const
+{
     QString text(length, Qt::Uninitialized);
     QChar *out = text.data();
-    for (int i = 0; i < length; ++i)
-        out[i] = QChar(t.toUnicode[static_cast<unsigned char>(bytes[i])]);
+    for (qsizetype i = 0; i < length; ++i)
+        out[i] = QChar(m_toUnicode[static_cast<unsigned char>(bytes[i])]);
     return text;
 }
 
-QString decode(const QByteArray &bytes)
+bool SingleByteCodec::encodeChar(char16_t ch, unsigned char &byte) const
 {
-    return decode(bytes.constData(), static_cast<int>(bytes.size()));
-}
-
-bool encodeChar(char16_t ch, unsigned char &byte)
-{
-    const Tables &t = tables();
-    if (!t.encodable[ch])
+    if (!m_encodable[ch])
         return false;
-    byte = t.fromUnicode[ch];
+    byte = m_fromUnicode[ch];
     return true;
 }
 
-QByteArray encode(const QString &text)
+QByteArray SingleByteCodec::encode(const QString &text) const
 {
     QByteArray bytes;
     bytes.reserve(text.size());
@@ -94,7 +77,7 @@ QByteArray encode(const QString &text)
     return bytes;
 }
 
-QString firstUnencodable(const QString &text)
+QString SingleByteCodec::firstUnencodable(const QString &text) const
 {
     const char16_t *p = reinterpret_cast<const char16_t *>(text.utf16());
     const qsizetype n = text.size();
@@ -108,21 +91,70 @@ QString firstUnencodable(const QString &text)
     return {};
 }
 
-bool canEncode(const QString &text)
-{
-    return firstUnencodable(text).isEmpty();
-}
-
-QByteArray encodeStrict(const QString &text)
+QByteArray SingleByteCodec::encodeStrict(const QString &text) const
 {
     const QString bad = firstUnencodable(text);
     if (!bad.isEmpty()) {
         const uint code = bad.size() == 2 ? QChar::surrogateToUcs4(bad.at(0), bad.at(1)) : bad.at(0).unicode();
         const QString hex = QString::number(code, 16).toUpper().rightJustified(4, QLatin1Char('0'));
-        throw EConvertError(QStringLiteral("Znak \"%1\" (U+%2) nie istnieje w stronie kodowej Windows-1250")
-                                .arg(bad, hex));
+        throw EConvertError(QStringLiteral("Znak \"%1\" (U+%2) nie istnieje w stronie kodowej %3")
+                                .arg(bad, hex, QString::fromLatin1(m_name)));
     }
     return encode(text);
 }
 
+void SingleByteCodec::appendUtf8(QByteArray &out, const char *bytes, qsizetype length) const
+{
+    for (qsizetype i = 0; i < length; ++i) {
+        const unsigned char *seq = m_utf8[static_cast<unsigned char>(bytes[i])];
+        if (seq[0] == 1)
+            out.append(static_cast<char>(seq[1]));
+        else
+            out.append(reinterpret_cast<const char *>(seq + 1), seq[0]);
+    }
+}
+
+bool SingleByteCodec::fromUtf8(const char *utf8, qsizetype length, QByteArray &out) const
+{
+    qsizetype i = 0;
+    // ASCII is the same in every code page used here.
+    while (i < length) {
+        const unsigned char c = static_cast<unsigned char>(utf8[i]);
+        if (c < 0x80 && m_toUnicode[c] == c) {
+            out.append(static_cast<char>(c));
+            ++i;
+            continue;
+        }
+        const QString rest = QString::fromUtf8(utf8 + i, length - i);
+        const QByteArray encoded = encode(rest);
+        if (!firstUnencodable(rest).isEmpty())
+            return false;
+        out.append(encoded);
+        return true;
+    }
+    return true;
+}
+
+namespace cp1250 {
+
+const SingleByteCodec &codec()
+{
+    static const std::unique_ptr<SingleByteCodec> c = std::make_unique<SingleByteCodec>("WINDOWS-1250");
+    return *c;
+}
+
+QString decode(const QByteArray &bytes) { return codec().decode(bytes); }
+QString decode(const char *bytes, int length) { return codec().decode(bytes, length); }
+QByteArray encode(const QString &text) { return codec().encode(text); }
+QString firstUnencodable(const QString &text) { return codec().firstUnencodable(text); }
+bool canEncode(const QString &text) { return firstUnencodable(text).isEmpty(); }
+QByteArray encodeStrict(const QString &text) { return codec().encodeStrict(text); }
+bool encodeChar(char16_t ch, unsigned char &byte) { return codec().encodeChar(ch, byte); }
+
 } // namespace cp1250
+
+const SingleByteCodec &cp852Codec()
+{
+    static const std::unique_ptr<SingleByteCodec> c = std::make_unique<SingleByteCodec>("CP852");
+    return *c;
+}

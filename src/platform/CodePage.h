@@ -3,24 +3,54 @@
 #include <QByteArray>
 #include <QString>
 
-// Windows-1250, the code page of every 8-bit file the program reads or writes.
+// A single-byte code page, built from iconv when first used.
 //
-// Decoding never fails: the five byte values Windows-1250 leaves undefined (0x81, 0x83, 0x88,
-// 0x90, 0x98) become the C1 control characters of the same value, as Windows itself maps them,
-// so any file reads and writes back byte for byte.
-// Encoding writes "?" for a character Windows-1250 lacks (one per character, also for one
-// outside the Basic Multilingual Plane); encodeStrict() refuses such text instead.
+// Decoding never fails: byte values the code page leaves undefined become the characters of the
+// same value (U+0080..U+00FF), as Windows itself maps them, so any file reads and writes back byte
+// for byte. Encoding writes "?" for a character the code page lacks (one per character, also for
+// one outside the Basic Multilingual Plane); encodeStrict() refuses such text instead.
+class SingleByteCodec {
+public:
+    // "WINDOWS-1250", "CP852", ... as iconv names them.
+    explicit SingleByteCodec(const char *iconvName);
+
+    QString decode(const char *bytes, qsizetype length) const;
+    QString decode(const QByteArray &bytes) const { return decode(bytes.constData(), bytes.size()); }
+    QByteArray encode(const QString &text) const;
+    // The first character the code page cannot hold, or an empty string when all can be held.
+    QString firstUnencodable(const QString &text) const;
+    // Encodes or raises EConvertError naming the character that cannot be held.
+    QByteArray encodeStrict(const QString &text) const;
+    bool encodeChar(char16_t ch, unsigned char &byte) const;
+
+    // Straight between the code page and UTF-8, for the database engine's text.
+    void appendUtf8(QByteArray &out, const char *bytes, qsizetype length) const;
+    // UTF-8 to the code page; false (out unchanged past what was done) when a character is missing.
+    bool fromUtf8(const char *utf8, qsizetype length, QByteArray &out) const;
+
+    const char *name() const { return m_name; }
+
+private:
+    const char *m_name;
+    char16_t m_toUnicode[256];
+    unsigned char m_utf8[256][4]; // length, then up to three bytes
+    unsigned char m_fromUnicode[0x10000];
+    bool m_encodable[0x10000];
+};
+
+// Windows-1250, the code page of every 8-bit file the program writes.
 namespace cp1250 {
 
+const SingleByteCodec &codec();
 QString decode(const QByteArray &bytes);
 QString decode(const char *bytes, int length);
 QByteArray encode(const QString &text);
-// The first character Windows-1250 cannot hold, or an empty string when all can be held.
 QString firstUnencodable(const QString &text);
 bool canEncode(const QString &text);
-// Encodes or raises EConvertError naming the character that cannot be held.
 QByteArray encodeStrict(const QString &text);
-// The byte of one character; false when Windows-1250 has no such character.
 bool encodeChar(char16_t ch, unsigned char &byte);
 
 } // namespace cp1250
+
+// CP852, the DOS code page of Central European dBASE and Paradox files.
+const SingleByteCodec &cp852Codec();

@@ -103,40 +103,88 @@ QString readOnlyError(const QString &path)
 
 QString replaceContent(const QString &path, const QByteArray &bytes)
 {
-    const QString target = resolvedTarget(path);
-    QString error = readOnlyError(target);
+    QString temporary;
+    QString error = createTemporary(path, temporary);
     if (!error.isEmpty())
         return error;
-    struct stat st;
-    if (::stat(nativePath(directoryOf(target)).constData(), &st) == 0 && grantsNoWrite(st))
-        return systemErrorText(EACCES);
+    QFile file(temporary);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()
+        || !file.flush()) {
+        error = file.errorString();
+        file.close();
+        QFile::remove(temporary);
+        return error;
+    }
+    file.close();
+    error = commitTemporary(temporary, path);
+    if (!error.isEmpty())
+        QFile::remove(temporary);
+    return error;
+}
 
-    const bool existed = ::stat(nativePath(target).constData(), &st) == 0;
-    QByteArray temp = nativePath(directoryOf(target) + QStringLiteral("/.") + fileNameOf(target)
+QString createTemporary(const QString &path, QString &temporary)
+{
+    const QString target = resolvedTarget(path);
+    const QString readOnly = readOnlyError(target);
+    if (!readOnly.isEmpty())
+        return readOnly;
+    struct stat st;
+    if (::stat(nativePath(directoryOf(target)).constData(), &st) != 0)
+        return systemErrorText(ENOENT);
+    if (grantsNoWrite(st))
+        return systemErrorText(EACCES);
+    QByteArray name = nativePath(directoryOf(target) + QStringLiteral("/.") + fileNameOf(target)
                                  + QStringLiteral(".XXXXXX"));
-    const int fd = ::mkstemp(temp.data());
+    const int fd = ::mkstemp(name.data());
     if (fd < 0)
         return systemErrorText(errno);
-    mode_t mode;
-    if (existed) {
-        mode = st.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    const bool ok = ::fchmod(fd, mode) == 0 && writeFully(fd, bytes) && ::fsync(fd) == 0;
-    const int writeErrno = errno;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    (void)!::fchmod(fd, ::stat(nativePath(target).constData(), &st) == 0 ? st.st_mode & 07777 : 0666 & ~mask);
     ::close(fd);
-    if (!ok) {
-        ::unlink(temp.constData());
-        return systemErrorText(writeErrno);
+    temporary = QFile::decodeName(name);
+    return {};
+}
+
+QString copyToTemporary(const QString &path, QString &temporary)
+{
+    QString error = createTemporary(path, temporary);
+    if (!error.isEmpty())
+        return error;
+    if (!exists(path))
+        return {};
+    QFile source(path);
+    QFile copy(temporary);
+    if (!source.open(QIODevice::ReadOnly) || !copy.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        error = source.isOpen() ? copy.errorString() : source.errorString();
+        QFile::remove(temporary);
+        return error;
     }
-    if (::rename(temp.constData(), nativePath(target).constData()) != 0) {
-        const int renameErrno = errno;
-        ::unlink(temp.constData());
-        return systemErrorText(renameErrno);
+    char buffer[1 << 16];
+    qint64 n;
+    while ((n = source.read(buffer, sizeof buffer)) > 0) {
+        if (copy.write(buffer, n) != n) {
+            error = copy.errorString();
+            copy.close();
+            QFile::remove(temporary);
+            return error;
+        }
     }
+    return {};
+}
+
+QString commitTemporary(const QString &temporary, const QString &target)
+{
+    const int fd = ::open(nativePath(temporary).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || ::fsync(fd) != 0) {
+        const int error = errno;
+        if (fd >= 0)
+            ::close(fd);
+        return systemErrorText(error);
+    }
+    ::close(fd);
+    if (::rename(nativePath(temporary).constData(), nativePath(resolvedTarget(target)).constData()) != 0)
+        return systemErrorText(errno);
     return {};
 }
 

@@ -20,4 +20,12 @@ QString append(const QString &path, const QByteArray &bytes);
 QString readOnlyError(const QString &path);
 bool exists(const QString &path);
 
+// A copy of the file under a temporary name beside it (an empty file when path does not exist);
+// the returned error text is empty on success.
+QString copyToTemporary(const QString &path, QString &temporary);
+// A new empty file under a temporary name beside path.
+QString createTemporary(const QString &path, QString &temporary);
+// Syncs a temporary file and renames it over the target.
+QString commitTemporary(const QString &temporary, const QString &target);
+
 } // namespace fileaccess

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "FieldType.h"
+#include "TableFile.h"
+
+#include <QHash>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <map>
+#include <set>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// The database engine: SQLite in memory, with the dBASE, Paradox and SQLite table files that SQL
+// text names brought in on first reference and changes to them written back to the files.
+//
+// A name that SQLite does not know is looked for as a file, relative to the working folder: a
+// name with an extension as written ("klienci.dbf", "/dane/faktury.db", "wynik.xyz"), a bare name
+// as the .db file of that name. The file is imported into a TEMP table under exactly that name and
+// kept until the file's size or modification time changes. INSERT, UPDATE and DELETE on such a
+// table reach the file, CREATE TABLE makes a new file (".dbf" dBASE, anything else Paradox, a bare
+// name the .db file) and DROP TABLE deletes one. A statement that fails changes nothing.
+class Database {
+public:
+    Database();
+    ~Database();
+    Database(const Database &) = delete;
+    Database &operator=(const Database &) = delete;
+
+    sqlite3 *handle() const { return m_db; }
+
+    class Statement;
+    // Prepares one statement, bringing in the table files it names. EDBEngineError carries
+    // SQLite's message, or the table file's problem.
+    std::unique_ptr<Statement> prepare(const QString &sql);
+    // Runs a prepared statement to its end, calling onRow for every row it returns, and writes the
+    // changes it made to table files. When anything fails, nothing is changed.
+    void run(Statement &statement, const std::function<void(sqlite3_stmt *)> &onRow = {});
+    // Prepares and runs a statement that needs no parameters.
+    void execute(const QString &sql);
+
+    // The file a table name in SQL text stands for; empty when it names no table file.
+    static QString tableFilePath(const QString &name);
+    // Forgets every imported table, so that the next reference reads its file again.
+    void forgetImports();
+
+private:
+    struct Import;
+    struct Target;
+    struct Access;
+    friend int authorize(void *, int, const char *, const char *, const char *, const char *);
+    friend void onUpdate(void *, int, const char *, const char *, long long);
+
+    bool importTable(const QString &name, const QString &sql);
+    void importInto(const QString &schema, const QString &table, const QString &path);
+    void dropImport(const QString &key);
+    bool refreshStale(const Access &access);
+    void writeChanges(const std::map<QString, std::map<qint64, int>> &changes);
+    void createTableFiles(const Access &access);
+    void dropTableFiles(const Access &access);
+    Import *findImport(const QString &schema, const QString &table);
+    void internal(const QString &sql);
+
+    sqlite3 *m_db = nullptr;
+    // Imports by "schema.table" in lower case.
+    std::map<QString, std::unique_ptr<Import>> m_imports;
+    Access *m_collecting = nullptr; // filled by the authorizer while preparing
+    std::map<QString, std::map<qint64, int>> *m_changes = nullptr; // filled by the update hook
+    bool m_internal = false;
+    int m_attached = 0;
+};
+
+class Database::Statement {
+public:
+    ~Statement();
+    sqlite3_stmt *handle() const { return m_stmt; }
+    // Declared type of every result column; empty for statements that return no rows.
+    int columnCount() const;
+
+private:
+    friend class Database;
+    Statement() = default;
+    sqlite3_stmt *m_stmt = nullptr;
+    std::unique_ptr<Access> m_access;
+    bool m_noOp = false;
+};

@@ -1,0 +1,82 @@
+#include "TableFile.h"
+
+#include "SqliteTable.h"
+#include "dbase/DbfTable.h"
+#include "paradox/ParadoxTable.h"
+#include "platform/Errors.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+void throwTableError(const QString &problem, const QString &path)
+{
+    throw EDBEngineError(problem + QStringLiteral("\nTable: ") + path);
+}
+
+namespace {
+
+QByteArray headerOf(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.read(128);
+}
+
+bool hasDbfExtension(const QString &path)
+{
+    return QFileInfo(path).suffix().compare(QLatin1String("dbf"), Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+bool TableFile::looksLikeTable(const QString &path)
+{
+    if (!QFileInfo(path).isFile())
+        return false;
+    const QByteArray header = headerOf(path);
+    return SqliteTable::looksLikeSqlite(header) || ParadoxTable::looksLikeParadox(header)
+        || DbfTable::looksLikeDbf(header);
+}
+
+std::unique_ptr<TableFile> TableFile::open(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        throwTableError(QStringLiteral("The table file does not exist."), path);
+    if (!info.isFile())
+        throwTableError(QStringLiteral("The name is not a file."), path);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throwTableError(QStringLiteral("The table file can't be read: %1").arg(file.errorString()), path);
+    const QByteArray header = file.read(128);
+    if (SqliteTable::looksLikeSqlite(header))
+        return std::make_unique<SqliteTable>(path);
+    // A .dbf name means dBASE; any other name is Paradox unless the content says dBASE.
+    if (hasDbfExtension(path) || (!ParadoxTable::looksLikeParadox(header) && DbfTable::looksLikeDbf(header)))
+        return std::make_unique<DbfTable>(path);
+    return std::make_unique<ParadoxTable>(path);
+}
+
+TableFile::Format TableFile::formatForNewTable(const QString &path)
+{
+    return hasDbfExtension(path) ? Format::DBase : Format::Paradox;
+}
+
+void TableFile::create(const QString &path, const std::vector<FieldDef> &fields, const std::function<bool(Row &)> &rows)
+{
+    if (formatForNewTable(path) == Format::DBase)
+        DbfTable::create(path, fields, rows);
+    else
+        ParadoxTable::create(path, fields, rows);
+}
+
+void TableFile::drop(const QString &path)
+{
+    const QStringList companions = formatForNewTable(path) == Format::DBase ? DbfTable::companionFiles(path)
+                                                                            : ParadoxTable::companionFiles(path);
+    if (!QFile::remove(path) && QFileInfo::exists(path))
+        throwTableError(QStringLiteral("The table file can't be deleted."), path);
+    for (const QString &file : companions)
+        QFile::remove(file);
+}

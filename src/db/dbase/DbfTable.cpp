@@ -1,0 +1,739 @@
+#include "DbfTable.h"
+
+#include "DbfMemo.h"
+#include "platform/CodePage.h"
+#include "platform/Errors.h"
+#include "platform/FileAccess.h"
+#include "platform/Paths.h"
+
+#include <QDate>
+#include <QFile>
+#include <QFileInfo>
+#include <QtEndian>
+
+#include <shapefil.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <strings.h>
+
+namespace {
+
+// shapelib opens "<base>.dbf" or "<base>.DBF" itself; the hook opens the exact file meant instead,
+// whatever its name, and no code page (.cpg) file.
+thread_local const char *t_dbfPath = nullptr;
+thread_local QString t_shapelibError;
+
+SAFile openExactFile(const char *name, const char *access)
+{
+    const size_t n = std::strlen(name);
+    if (n >= 4 && strcasecmp(name + n - 4, ".cpg") == 0)
+        return nullptr;
+    return reinterpret_cast<SAFile>(std::fopen(t_dbfPath ? t_dbfPath : name, access));
+}
+
+void captureError(const char *message)
+{
+    t_shapelibError = QString::fromLocal8Bit(message);
+}
+
+struct DbfHandle {
+    DBFHandle h = nullptr;
+    DbfHandle() = default;
+    explicit DbfHandle(DBFHandle handle) : h(handle) {}
+    DbfHandle(const DbfHandle &) = delete;
+    DbfHandle &operator=(const DbfHandle &) = delete;
+    ~DbfHandle() { close(); }
+    void close()
+    {
+        if (h)
+            DBFClose(h);
+        h = nullptr;
+    }
+};
+
+SAHooks hooks()
+{
+    SAHooks h;
+    SASetupDefaultHooks(&h);
+    h.FOpen = openExactFile;
+    h.Error = captureError;
+    return h;
+}
+
+DBFHandle openDbf(const QString &path, const char *access)
+{
+    const QByteArray native = QFile::encodeName(path);
+    SAHooks h = hooks();
+    t_dbfPath = native.constData();
+    t_shapelibError.clear();
+    DBFHandle handle = DBFOpenLL(native.constData(), access, &h);
+    t_dbfPath = nullptr;
+    return handle;
+}
+
+DBFHandle createDbf(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    SAHooks h = hooks();
+    t_dbfPath = native.constData();
+    t_shapelibError.clear();
+    DBFHandle handle = DBFCreateLL(native.constData(), "LDID/200", &h);
+    t_dbfPath = nullptr;
+    return handle;
+}
+
+bool hasMemoVersion(unsigned char version)
+{
+    return version == 0x83 || version == 0x8B || version == 0xCB || version == 0xF5 || version == 0xFB
+        || version == 0x30 || version == 0x31 || version == 0x32;
+}
+
+bool isFoxPro(unsigned char version)
+{
+    return version == 0xF5 || version == 0xFB || version == 0x30 || version == 0x31 || version == 0x32;
+}
+
+bool isVisualFoxPro(unsigned char version)
+{
+    return version == 0x30 || version == 0x31 || version == 0x32;
+}
+
+bool isMemoType(char type, unsigned char version)
+{
+    return type == 'M' || type == 'G' || type == 'P' || (type == 'B' && !isVisualFoxPro(version));
+}
+
+QString memoPathFor(const QString &path, bool foxPro)
+{
+    const QFileInfo info(path);
+    const QString base = info.path() + QLatin1Char('/') + info.completeBaseName();
+    const bool upper = info.suffix() == info.suffix().toUpper() && !info.suffix().isEmpty();
+    const QString ext = foxPro ? QStringLiteral("fpt") : QStringLiteral("dbt");
+    const QString wanted = base + QLatin1Char('.') + (upper ? ext.toUpper() : ext);
+    return paths::resolveExisting(wanted);
+}
+
+const SingleByteCodec &codecFor(unsigned char languageDriver)
+{
+    switch (languageDriver) {
+    case 0x64: // Eastern European MS-DOS
+    case 0x87: // Slovenian OEM
+        return cp852Codec();
+    default:
+        return cp1250::codec();
+    }
+}
+
+QByteArray trimmedRight(const char *p, int width)
+{
+    while (width > 0 && (p[width - 1] == ' ' || p[width - 1] == '\0'))
+        --width;
+    return QByteArray::fromRawData(p, width);
+}
+
+bool allDigits(const char *p, int n)
+{
+    for (int i = 0; i < n; ++i) {
+        if (p[i] < '0' || p[i] > '9')
+            return false;
+    }
+    return true;
+}
+
+// Julian day numbers of Visual FoxPro date-times.
+constexpr qint64 kJulianOf19700101 = 2440588;
+
+FieldDef fieldDefFor(const char *name, char type, int width, int decimals, unsigned char version,
+                     const SingleByteCodec &codec)
+{
+    FieldDef f;
+    f.name = codec.decode(name, static_cast<qsizetype>(std::strlen(name))).trimmed();
+    f.size = width;
+    f.decimals = decimals;
+    switch (type) {
+    case 'C': f.type = FieldType::ftString; f.decimals = 0; break;
+    case 'N':
+        if (decimals > 0)
+            f.type = FieldType::ftFloat;
+        else
+            f.type = width <= 9 ? FieldType::ftInteger : width <= 18 ? FieldType::ftLargeint : FieldType::ftFloat;
+        break;
+    case 'F': f.type = FieldType::ftFloat; break;
+    case 'D': f.type = FieldType::ftDate; f.size = 0; break;
+    case 'L': f.type = FieldType::ftBoolean; f.size = 0; break;
+    case 'I': f.type = FieldType::ftInteger; f.size = 0; break;
+    case 'Y': f.type = FieldType::ftCurrency; f.size = 0; f.decimals = 4; break;
+    case 'T': f.type = FieldType::ftDateTime; f.size = 0; break;
+    case 'M': f.type = FieldType::ftMemo; f.size = 0; break;
+    case 'B':
+        f.type = isVisualFoxPro(version) ? FieldType::ftFloat : FieldType::ftBlob;
+        f.size = 0;
+        break;
+    default: f.type = FieldType::ftBlob; f.size = 0; break;
+    }
+    return f;
+}
+
+} // namespace
+
+// ---- values --------------------------------------------------------------------------------------
+
+namespace {
+
+struct Codec {
+    const SingleByteCodec *text;
+    unsigned char version;
+};
+
+qint64 memoBlockOf(const char *p, const DbfTable::Column &c, unsigned char version)
+{
+    if (isVisualFoxPro(version) && c.width == 4)
+        return qFromLittleEndian<qint32>(p);
+    const QByteArray digits = QByteArray(p, c.width).trimmed();
+    return digits.isEmpty() ? 0 : digits.toLongLong();
+}
+
+// Decodes one field; memos are read from the memo file when one is given.
+void decodeField(const char *record, const DbfTable::Column &c, const Codec &codec, const DbfMemo *memo,
+                 Cell &cell)
+{
+    const char *p = record + c.offset;
+    cell.kind = Cell::Null;
+    switch (c.nativeType) {
+    case 'C': {
+        const QByteArray raw = trimmedRight(p, c.width);
+        cell.bytes.resize(0);
+        codec.text->appendUtf8(cell.bytes, raw.constData(), raw.size());
+        cell.kind = Cell::Text;
+        return;
+    }
+    case 'N':
+    case 'F': {
+        char buffer[64];
+        int n = 0;
+        for (int i = 0; i < c.width && n < 63; ++i) {
+            if (p[i] != ' ' && p[i] != '\0')
+                buffer[n++] = p[i];
+        }
+        buffer[n] = '\0';
+        if (n == 0 || buffer[0] == '*' || (n == 1 && (buffer[0] == '.' || buffer[0] == '-')))
+            return;
+        char *end = nullptr;
+        if (c.decimals == 0 && !std::strchr(buffer, '.') && !std::strchr(buffer, 'e') && !std::strchr(buffer, 'E')) {
+            errno = 0;
+            const long long v = std::strtoll(buffer, &end, 10);
+            if (*end == '\0' && errno == 0) {
+                cell.kind = Cell::Integer;
+                cell.i = v;
+                return;
+            }
+        }
+        const double v = std::strtod(buffer, &end);
+        if (*end == '\0' && std::isfinite(v)) {
+            cell.kind = Cell::Real;
+            cell.r = v;
+        }
+        return;
+    }
+    case 'D': {
+        if (c.width < 8 || !allDigits(p, 8) || std::memcmp(p, "00000000", 8) == 0)
+            return;
+        const QDate date(QByteArray(p, 4).toInt(), QByteArray(p + 4, 2).toInt(), QByteArray(p + 6, 2).toInt());
+        if (!date.isValid())
+            return;
+        cell.kind = Cell::Text;
+        cell.bytes = QByteArray(p, 4) + '-' + QByteArray(p + 4, 2) + '-' + QByteArray(p + 6, 2);
+        return;
+    }
+    case 'L':
+        if (std::strchr("TtYy", p[0]) && p[0]) {
+            cell.kind = Cell::Integer;
+            cell.i = 1;
+        } else if (std::strchr("FfNn", p[0]) && p[0]) {
+            cell.kind = Cell::Integer;
+            cell.i = 0;
+        }
+        return;
+    case 'I':
+        cell.kind = Cell::Integer;
+        cell.i = qFromLittleEndian<qint32>(p);
+        return;
+    case 'Y':
+        cell.kind = Cell::Real;
+        cell.r = static_cast<double>(qFromLittleEndian<qint64>(p)) / 10000.0;
+        return;
+    case 'T': {
+        const qint32 day = qFromLittleEndian<qint32>(p);
+        const qint32 ms = qFromLittleEndian<qint32>(p + 4);
+        if (day == 0 && ms == 0)
+            return;
+        const QDateTime dt = QDateTime(QDate::fromJulianDay(day), QTime(0, 0), Qt::UTC).addMSecs(ms);
+        cell.kind = Cell::Text;
+        cell.bytes = dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1();
+        return;
+    }
+    case 'B':
+        if (isVisualFoxPro(codec.version)) {
+            double v;
+            std::memcpy(&v, p, 8);
+            cell.kind = Cell::Real;
+            cell.r = qFromLittleEndian(v);
+            return;
+        }
+        [[fallthrough]];
+    default: {
+        if (!isMemoType(c.nativeType, codec.version) || !memo)
+            return;
+        const qint64 block = memoBlockOf(p, c, codec.version);
+        if (block <= 0)
+            return;
+        const QByteArray data = memo->read(block);
+        if (c.nativeType == 'M') {
+            cell.kind = Cell::Text;
+            cell.bytes.resize(0);
+            codec.text->appendUtf8(cell.bytes, data.constData(), data.size());
+        } else {
+            cell.kind = Cell::Blob;
+            cell.bytes = data;
+        }
+        return;
+    }
+    }
+}
+
+bool sameValue(const Cell &a, const Cell &b)
+{
+    if (a.isNull() || b.isNull())
+        return a.isNull() && b.isNull();
+    const bool aNumber = a.kind == Cell::Integer || a.kind == Cell::Real;
+    const bool bNumber = b.kind == Cell::Integer || b.kind == Cell::Real;
+    if (aNumber && bNumber)
+        return a.asDouble() == b.asDouble();
+    if (aNumber != bNumber)
+        return false;
+    return a.bytes == b.bytes;
+}
+
+[[noreturn]] void refuse(const QString &problem, const DbfTable::Column &c, const QString &path)
+{
+    throwTableError(QStringLiteral("Field %1: %2").arg(c.def.name, problem), path);
+}
+
+QByteArray numberText(const Cell &cell, const DbfTable::Column &c, const QString &path)
+{
+    double value;
+    if (cell.kind == Cell::Integer) {
+        if (c.decimals == 0)
+            return QByteArray::number(cell.i);
+        value = static_cast<double>(cell.i);
+    } else if (cell.kind == Cell::Real) {
+        value = cell.r;
+    } else {
+        bool ok = false;
+        value = QString::fromUtf8(cell.bytes).trimmed().toDouble(&ok);
+        if (!ok)
+            refuse(QStringLiteral("'%1' is not a number.").arg(QString::fromUtf8(cell.bytes)), c, path);
+    }
+    if (!std::isfinite(value))
+        refuse(QStringLiteral("the value is not a finite number."), c, path);
+    return QByteArray::number(value, 'f', c.decimals);
+}
+
+// Encodes one value into its place in the record; refuses what the field cannot hold.
+void encodeField(char *record, const DbfTable::Column &c, const Cell &cell, const Codec &codec, DbfMemo *memo,
+                 const QString &path)
+{
+    char *p = record + c.offset;
+    const auto blank = [&] { std::memset(p, ' ', static_cast<size_t>(c.width)); };
+    switch (c.nativeType) {
+    case 'C': {
+        blank();
+        if (cell.isNull())
+            return;
+        QByteArray bytes;
+        const QByteArray utf8 = cell.kind == Cell::Text || cell.kind == Cell::Blob ? cell.bytes : cell.asText().toUtf8();
+        if (!codec.text->fromUtf8(utf8.constData(), utf8.size(), bytes))
+            refuse(QStringLiteral("the text holds characters that code page %1 cannot hold.")
+                       .arg(QString::fromLatin1(codec.text->name())), c, path);
+        if (bytes.size() > c.width)
+            refuse(QStringLiteral("the text of %1 characters is longer than the field (%2).")
+                       .arg(QString::fromUtf8(utf8).size()).arg(c.width), c, path);
+        std::memcpy(p, bytes.constData(), static_cast<size_t>(bytes.size()));
+        return;
+    }
+    case 'N':
+    case 'F': {
+        blank();
+        if (cell.isNull())
+            return;
+        const QByteArray text = numberText(cell, c, path);
+        if (text.size() > c.width)
+            refuse(QStringLiteral("the number %1 does not fit its width of %2.").arg(QString::fromLatin1(text)).arg(c.width),
+                   c, path);
+        std::memcpy(p + c.width - text.size(), text.constData(), static_cast<size_t>(text.size()));
+        return;
+    }
+    case 'D': {
+        blank();
+        if (cell.isNull())
+            return;
+        const QDate date = QDate::fromString(QString::fromUtf8(cell.bytes).left(10), Qt::ISODate);
+        if (cell.kind != Cell::Text || !date.isValid() || date.year() < 1 || date.year() > 9999)
+            refuse(QStringLiteral("'%1' is not a date.").arg(cell.asText()), c, path);
+        std::memcpy(p, date.toString(QStringLiteral("yyyyMMdd")).toLatin1().constData(), 8);
+        return;
+    }
+    case 'L':
+        blank();
+        if (!cell.isNull())
+            p[0] = cell.asDouble() != 0 ? 'T' : 'F';
+        return;
+    case 'I':
+        qToLittleEndian<qint32>(cell.isNull() ? 0 : static_cast<qint32>(cell.asInt64()), p);
+        return;
+    case 'Y':
+        qToLittleEndian<qint64>(cell.isNull() ? 0 : static_cast<qint64>(std::llround(cell.asDouble() * 10000.0)), p);
+        return;
+    case 'T': {
+        std::memset(p, 0, 8);
+        if (cell.isNull())
+            return;
+        const QDateTime dt = QDateTime::fromString(QString::fromUtf8(cell.bytes), Qt::ISODate);
+        if (!dt.isValid())
+            refuse(QStringLiteral("'%1' is not a date and time.").arg(cell.asText()), c, path);
+        qToLittleEndian<qint32>(static_cast<qint32>(dt.date().toJulianDay()), p);
+        qToLittleEndian<qint32>(dt.time().msecsSinceStartOfDay(), p + 4);
+        return;
+    }
+    case 'B':
+        if (isVisualFoxPro(codec.version)) {
+            const double v = qToLittleEndian(cell.asDouble());
+            std::memcpy(p, &v, 8);
+            return;
+        }
+        [[fallthrough]];
+    default: {
+        if (!isMemoType(c.nativeType, codec.version))
+            refuse(QStringLiteral("fields of type %1 can't be written.").arg(QLatin1Char(c.nativeType)), c, path);
+        qint64 block = 0;
+        if (!cell.isNull()) {
+            QByteArray data;
+            if (c.nativeType == 'M') {
+                const QByteArray utf8 = cell.kind == Cell::Text || cell.kind == Cell::Blob ? cell.bytes : cell.asText().toUtf8();
+                if (!codec.text->fromUtf8(utf8.constData(), utf8.size(), data))
+                    refuse(QStringLiteral("the memo holds characters that code page %1 cannot hold.")
+                               .arg(QString::fromLatin1(codec.text->name())), c, path);
+            } else {
+                data = cell.bytes;
+            }
+            block = memo->append(data, c.nativeType != 'M');
+        }
+        if (isVisualFoxPro(codec.version) && c.width == 4) {
+            qToLittleEndian<qint32>(static_cast<qint32>(block), p);
+        } else {
+            blank();
+            if (block > 0) {
+                const QByteArray digits = QByteArray::number(block);
+                std::memcpy(p + c.width - digits.size(), digits.constData(), static_cast<size_t>(digits.size()));
+            }
+        }
+        return;
+    }
+    }
+}
+
+} // namespace
+
+// ---- the table -----------------------------------------------------------------------------------
+
+bool DbfTable::looksLikeDbf(const QByteArray &header)
+{
+    if (header.size() < 32)
+        return false;
+    const unsigned char version = static_cast<unsigned char>(header[0]);
+    const bool knownVersion = version == 0x02 || version == 0x03 || version == 0x04 || version == 0x05
+        || hasMemoVersion(version) || version == 0x43 || version == 0x63;
+    const quint16 headerLength = qFromLittleEndian<quint16>(header.constData() + 8);
+    const quint16 recordLength = qFromLittleEndian<quint16>(header.constData() + 10);
+    const int month = header[2];
+    const int day = header[3];
+    return knownVersion && headerLength >= 33 && recordLength >= 1 && month >= 0 && month <= 12 && day >= 0
+        && day <= 31;
+}
+
+DbfTable::DbfTable(const QString &path) : TableFile(path)
+{
+    QByteArray header;
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            throwTableError(QStringLiteral("The table can't be opened: %1").arg(file.errorString()), path);
+        header = file.read(32);
+        if (!looksLikeDbf(header))
+            throwTableError(QStringLiteral("The file is not a dBASE table (its header is not valid)."), path);
+        const qint64 headerLength = qFromLittleEndian<quint16>(header.constData() + 8);
+        m_recordLength = qFromLittleEndian<quint16>(header.constData() + 10);
+        m_recordCount = qFromLittleEndian<quint32>(header.constData() + 4);
+        if (file.size() < headerLength + m_recordCount * m_recordLength)
+            throwTableError(QStringLiteral("The table is truncated: its header counts %1 records, the file holds %2.")
+                                .arg(m_recordCount)
+                                .arg(std::max<qint64>(0, (file.size() - headerLength) / m_recordLength)),
+                            path);
+    }
+    m_version = static_cast<unsigned char>(header[0]);
+    m_codec = &codecFor(static_cast<unsigned char>(header[29]));
+
+    DbfHandle dbf(openDbf(path, "rb"));
+    if (!dbf.h)
+        throwTableError(QStringLiteral("The file is not a dBASE table. %1").arg(t_shapelibError), path);
+    if (dbf.h->nRecordLength != m_recordLength)
+        throwTableError(QStringLiteral("The field definitions do not add up to the record length."), path);
+    for (int i = 0; i < DBFGetFieldCount(dbf.h); ++i) {
+        char name[XBASE_FLDNAME_LEN_READ + 1] = {};
+        int width = 0, decimals = 0;
+        DBFGetFieldInfo(dbf.h, i, name, &width, &decimals);
+        const char type = DBFGetNativeFieldType(dbf.h, i);
+        if (type == '0')
+            continue; // Visual FoxPro's null flags
+        Column c;
+        c.nativeType = type;
+        c.offset = dbf.h->panFieldOffset[i];
+        c.width = width;
+        c.decimals = type == 'N' || type == 'F' ? decimals : 0;
+        c.def = fieldDefFor(name, type, width, c.decimals, m_version, *m_codec);
+        if (c.offset + c.width > m_recordLength)
+            throwTableError(QStringLiteral("Field %1 lies outside the record.").arg(c.def.name), path);
+        m_hasMemo = m_hasMemo || isMemoType(type, m_version);
+        m_columns.push_back(c);
+    }
+    if (m_hasMemo && !QFileInfo(memoPath()).isFile())
+        throwTableError(QStringLiteral("The memo file %1 is missing.").arg(QFileInfo(memoPath()).fileName()), path);
+}
+
+QString DbfTable::memoPath() const
+{
+    return memoPathFor(path(), isFoxPro(m_version));
+}
+
+QStringList DbfTable::companionFiles(const QString &path)
+{
+    QStringList files;
+    for (const bool fox : {false, true}) {
+        const QString memo = memoPathFor(path, fox);
+        if (QFileInfo(memo).isFile())
+            files.append(memo);
+    }
+    return files;
+}
+
+std::vector<FieldDef> DbfTable::fields() const
+{
+    std::vector<FieldDef> defs;
+    for (const Column &c : m_columns)
+        defs.push_back(c.def);
+    return defs;
+}
+
+void DbfTable::read(const std::function<void(qint64, const Row &)> &sink) const
+{
+    DbfHandle dbf(openDbf(path(), "rb"));
+    if (!dbf.h)
+        throwTableError(QStringLiteral("The table can't be opened. %1").arg(t_shapelibError), path());
+    std::unique_ptr<DbfMemo> memo;
+    if (m_hasMemo)
+        memo = std::make_unique<DbfMemo>(memoPath(), isFoxPro(m_version) ? DbfMemo::Kind::FoxPro : DbfMemo::Kind::DBase3);
+    const Codec codec{m_codec, m_version};
+    Row row(m_columns.size());
+    for (qint64 i = 0; i < m_recordCount; ++i) {
+        const char *record = DBFReadTuple(dbf.h, static_cast<int>(i));
+        if (!record)
+            throwTableError(QStringLiteral("Record %1 can't be read. %2").arg(i + 1).arg(t_shapelibError), path());
+        if (record[0] == '*')
+            continue;
+        for (size_t f = 0; f < m_columns.size(); ++f)
+            decodeField(record, m_columns[f], codec, memo.get(), row[f]);
+        sink(i, row);
+    }
+}
+
+void DbfTable::apply(const std::vector<RecordChange> &changes)
+{
+    QString temporary;
+    QString error = fileaccess::copyToTemporary(path(), temporary);
+    if (!error.isEmpty())
+        throwTableError(QStringLiteral("The table can't be copied for writing: %1").arg(error), path());
+    const auto discard = [&] { QFile::remove(temporary); };
+    std::unique_ptr<DbfMemo> memo;
+    try {
+        if (m_hasMemo)
+            memo = std::make_unique<DbfMemo>(memoPath(), isFoxPro(m_version) ? DbfMemo::Kind::FoxPro
+                                                                             : DbfMemo::Kind::DBase3);
+        DbfHandle dbf(openDbf(temporary, "rb+"));
+        if (!dbf.h)
+            throwTableError(QStringLiteral("The table can't be opened for writing. %1").arg(t_shapelibError), path());
+        const Codec codec{m_codec, m_version};
+        QByteArray record(m_recordLength, ' ');
+        Cell old;
+        for (const RecordChange &change : changes) {
+            if (change.kind == RecordChange::Delete) {
+                DBFMarkRecordDeleted(dbf.h, static_cast<int>(change.recNo), 1);
+                continue;
+            }
+            qint64 recNo = change.recNo;
+            if (change.kind == RecordChange::Insert) {
+                recNo = DBFGetRecordCount(dbf.h);
+                record.fill(' ');
+                for (size_t f = 0; f < m_columns.size(); ++f)
+                    encodeField(record.data(), m_columns[f], change.row[f], codec, memo.get(), path());
+            } else {
+                const char *stored = DBFReadTuple(dbf.h, static_cast<int>(recNo));
+                if (!stored)
+                    throwTableError(QStringLiteral("Record %1 can't be read.").arg(recNo + 1), path());
+                record = QByteArray(stored, m_recordLength);
+                for (size_t f = 0; f < m_columns.size(); ++f) {
+                    decodeField(record.constData(), m_columns[f], codec, memo.get(), old);
+                    if (!sameValue(old, change.row[f]))
+                        encodeField(record.data(), m_columns[f], change.row[f], codec, memo.get(), path());
+                }
+            }
+            if (!DBFWriteTuple(dbf.h, static_cast<int>(recNo), record.data()))
+                throwTableError(QStringLiteral("Record %1 can't be written. %2").arg(recNo + 1).arg(t_shapelibError), path());
+        }
+        dbf.close();
+        if (memo && memo->changed()) {
+            error = fileaccess::replaceContent(memo->path(), memo->bytes());
+            if (!error.isEmpty())
+                throwTableError(QStringLiteral("The memo file can't be written: %1").arg(error), path());
+        }
+        error = fileaccess::commitTemporary(temporary, path());
+        if (!error.isEmpty())
+            throwTableError(QStringLiteral("The table can't be replaced: %1").arg(error), path());
+    } catch (...) {
+        discard();
+        throw;
+    }
+}
+
+namespace {
+
+// The dBASE field a new table gives a result field.
+DbfTable::Column columnFor(const FieldDef &f)
+{
+    DbfTable::Column c;
+    c.def = f;
+    switch (f.type) {
+    case FieldType::ftString:
+        c.nativeType = 'C';
+        c.width = f.size > 0 ? f.size : 254;
+        if (c.width > 254)
+            c.nativeType = 'M', c.width = 10;
+        break;
+    case FieldType::ftSmallint: c.nativeType = 'N'; c.width = f.size > 0 ? f.size : 6; break;
+    case FieldType::ftInteger: c.nativeType = 'N'; c.width = f.size > 0 ? f.size : 11; break;
+    case FieldType::ftLargeint:
+    case FieldType::ftAutoInc: c.nativeType = 'N'; c.width = f.size > 0 ? f.size : 20; break;
+    case FieldType::ftFloat:
+    case FieldType::ftBCD:
+        c.nativeType = 'N';
+        c.width = f.size > 0 ? f.size : 20;
+        c.decimals = f.size > 0 ? f.decimals : 6;
+        break;
+    case FieldType::ftCurrency:
+        c.nativeType = 'N';
+        c.width = f.size > 0 ? f.size : 20;
+        c.decimals = f.size > 0 ? f.decimals : 4;
+        break;
+    case FieldType::ftDate: c.nativeType = 'D'; c.width = 8; break;
+    case FieldType::ftTime: c.nativeType = 'C'; c.width = 12; break;
+    case FieldType::ftDateTime: c.nativeType = 'C'; c.width = 23; break;
+    case FieldType::ftBoolean: c.nativeType = 'L'; c.width = 1; break;
+    case FieldType::ftMemo:
+    case FieldType::ftBlob:
+    case FieldType::ftUnknown: c.nativeType = 'M'; c.width = 10; break;
+    }
+    c.width = std::min(c.width, 254);
+    c.decimals = std::min(c.decimals, std::max(0, c.width - 2));
+    return c;
+}
+
+// Field names of at most ten bytes, unique in the table.
+std::vector<QByteArray> dbaseNames(const std::vector<FieldDef> &fields)
+{
+    std::vector<QByteArray> names;
+    for (const FieldDef &f : fields) {
+        QByteArray name = cp1250::encode(f.name).left(10);
+        if (name.isEmpty())
+            name = "POLE";
+        QByteArray unique = name;
+        for (int n = 1; std::find(names.begin(), names.end(), unique) != names.end(); ++n) {
+            const QByteArray suffix = QByteArray::number(n);
+            unique = name.left(10 - suffix.size()) + suffix;
+        }
+        names.push_back(unique);
+    }
+    return names;
+}
+
+} // namespace
+
+void DbfTable::create(const QString &path, const std::vector<FieldDef> &fields, const std::function<bool(Row &)> &rows)
+{
+    std::vector<Column> columns;
+    bool hasMemo = false;
+    for (const FieldDef &f : fields) {
+        columns.push_back(columnFor(f));
+        hasMemo = hasMemo || columns.back().nativeType == 'M';
+    }
+    if (columns.empty())
+        throwTableError(QStringLiteral("A table needs at least one field."), path);
+
+    QString temporary;
+    QString error = fileaccess::createTemporary(path, temporary);
+    if (!error.isEmpty())
+        throwTableError(QStringLiteral("The table can't be created: %1").arg(error), path);
+    const QString memoFile = memoPathFor(path, false);
+    try {
+        DbfHandle dbf(createDbf(temporary));
+        if (!dbf.h)
+            throwTableError(QStringLiteral("The table can't be created. %1").arg(t_shapelibError), path);
+        const std::vector<QByteArray> names = dbaseNames(fields);
+        for (size_t i = 0; i < columns.size(); ++i) {
+            if (DBFAddNativeFieldType(dbf.h, names[i].constData(), columns[i].nativeType, columns[i].width,
+                                      columns[i].decimals) < 0)
+                throwTableError(QStringLiteral("Field %1 can't be created. %2").arg(fields[i].name, t_shapelibError), path);
+            columns[i].offset = dbf.h->panFieldOffset[i];
+        }
+        DbfMemo memo = DbfMemo::empty(memoFile, DbfMemo::Kind::DBase3);
+        const Codec codec{&cp1250::codec(), static_cast<unsigned char>(hasMemo ? 0x83 : 0x03)};
+        QByteArray record(dbf.h->nRecordLength, ' ');
+        Row row;
+        for (int recNo = 0; rows(row); ++recNo) {
+            record.fill(' ');
+            for (size_t f = 0; f < columns.size(); ++f)
+                encodeField(record.data(), columns[f], f < row.size() ? row[f] : Cell(), codec, &memo, path);
+            if (!DBFWriteTuple(dbf.h, recNo, record.data()))
+                throwTableError(QStringLiteral("Record %1 can't be written. %2").arg(recNo + 1).arg(t_shapelibError), path);
+        }
+        dbf.close();
+        if (hasMemo) {
+            // shapelib writes a table without memos; the version byte tells readers to look for one.
+            QFile file(temporary);
+            if (!file.open(QIODevice::ReadWrite) || !file.seek(0) || file.write("\x83", 1) != 1)
+                throwTableError(QStringLiteral("The table can't be written: %1").arg(file.errorString()), path);
+            file.close();
+            error = fileaccess::replaceContent(memoFile, memo.bytes());
+            if (!error.isEmpty())
+                throwTableError(QStringLiteral("The memo file can't be written: %1").arg(error), path);
+        }
+        error = fileaccess::commitTemporary(temporary, path);
+        if (!error.isEmpty())
+            throwTableError(QStringLiteral("The table can't be written: %1").arg(error), path);
+    } catch (...) {
+        QFile::remove(temporary);
+        throw;
+    }
+    if (!hasMemo)
+        QFile::remove(memoFile);
+}

@@ -1,0 +1,841 @@
+#include "ParadoxTable.h"
+
+#include "MbFile.h"
+#include "platform/CodePage.h"
+#include "platform/Errors.h"
+#include "platform/FileAccess.h"
+#include "platform/Paths.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QtEndian>
+
+extern "C" {
+#include <paradox.h>
+}
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <set>
+
+namespace {
+
+// Where the header keeps what changes with the records.
+constexpr int kNumRecords = 0x06;
+constexpr int kNextBlock = 0x0A;
+constexpr int kFileBlocks = 0x0C;
+constexpr int kFirstBlock = 0x0E;
+constexpr int kLastBlock = 0x10;
+constexpr int kMaxBlocks = 0x3A;
+constexpr int kAutoInc = 0x49;
+constexpr int kBlockHeader = 6;
+constexpr qint64 kJulianDayOfYearOne = 1721425; // the day before 0001-01-01, Paradox day 0
+constexpr qint64 kMsPerDay = 86400000;
+
+thread_local QString t_pxError;
+
+void captureError(pxdoc_t *, int, const char *message, void *)
+{
+    if (t_pxError.isEmpty())
+        t_pxError = QString::fromLocal8Bit(message).trimmed();
+}
+
+struct PxDoc {
+    pxdoc_t *doc;
+    PxDoc() : doc(PX_new2(captureError, nullptr, nullptr, nullptr)) { t_pxError.clear(); }
+    ~PxDoc()
+    {
+        PX_close(doc);
+        PX_delete(doc);
+    }
+    PxDoc(const PxDoc &) = delete;
+    PxDoc &operator=(const PxDoc &) = delete;
+};
+
+const SingleByteCodec &codecFor(int codePage)
+{
+    return codePage == 852 ? cp852Codec() : cp1250::codec();
+}
+
+FieldDef fieldDefFor(const QString &name, int type, int size)
+{
+    FieldDef f;
+    f.name = name;
+    switch (type) {
+    case pxfAlpha: f.type = FieldType::ftString; f.size = size; break;
+    case pxfDate: f.type = FieldType::ftDate; break;
+    case pxfShort: f.type = FieldType::ftSmallint; break;
+    case pxfLong: f.type = FieldType::ftInteger; break;
+    case pxfAutoInc: f.type = FieldType::ftAutoInc; break;
+    case pxfCurrency: f.type = FieldType::ftCurrency; break;
+    case pxfNumber: f.type = FieldType::ftFloat; break;
+    case pxfLogical: f.type = FieldType::ftBoolean; break;
+    case pxfMemoBLOb: case pxfFmtMemoBLOb: f.type = FieldType::ftMemo; break;
+    case pxfTime: f.type = FieldType::ftTime; break;
+    case pxfTimestamp: f.type = FieldType::ftDateTime; break;
+    case pxfBCD: f.type = FieldType::ftBCD; f.size = 32; f.decimals = size; break;
+    default: f.type = FieldType::ftBlob; break;
+    }
+    return f;
+}
+
+bool isMemoField(int type)
+{
+    return type == pxfMemoBLOb || type == pxfBLOb || type == pxfFmtMemoBLOb || type == pxfOLE || type == pxfGraphic;
+}
+
+bool allZero(const unsigned char *p, int n)
+{
+    for (int i = 0; i < n; ++i) {
+        if (p[i])
+            return false;
+    }
+    return true;
+}
+
+// Integers are stored big-endian with the sign bit flipped, so that they sort as bytes.
+qint64 decodeInteger(const unsigned char *p, int n)
+{
+    quint64 v = p[0] ^ 0x80u;
+    for (int i = 1; i < n; ++i)
+        v = v << 8 | p[i];
+    const int shift = 64 - 8 * n;
+    return static_cast<qint64>(v << shift) >> shift;
+}
+
+void encodeInteger(unsigned char *p, int n, qint64 value)
+{
+    for (int i = n - 1; i >= 0; --i) {
+        p[i] = static_cast<unsigned char>(value & 0xFF);
+        value >>= 8;
+    }
+    p[0] ^= 0x80;
+}
+
+// Doubles are big-endian: positive ones with the sign bit set, negative ones with every bit inverted.
+double decodeDouble(const unsigned char *p)
+{
+    unsigned char b[8];
+    std::memcpy(b, p, 8);
+    if (b[0] & 0x80) {
+        b[0] &= 0x7F;
+    } else {
+        for (unsigned char &c : b)
+            c = static_cast<unsigned char>(~c);
+    }
+    return qFromBigEndian<double>(b);
+}
+
+void encodeDouble(unsigned char *p, double value)
+{
+    qToBigEndian<double>(value, p);
+    if (p[0] & 0x80) {
+        for (int i = 0; i < 8; ++i)
+            p[i] = static_cast<unsigned char>(~p[i]);
+    } else {
+        p[0] |= 0x80;
+    }
+}
+
+// BCD: the first byte holds the sign (bit 7 set when positive) and the number of decimals; then
+// 32 digits, inverted for negative numbers.
+QByteArray decodeBcd(const unsigned char *p, int decimals)
+{
+    const bool positive = p[0] & 0x80;
+    const unsigned char flip = positive ? 0 : 0x0F;
+    QByteArray text = positive ? QByteArray() : QByteArray("-");
+    QByteArray digits;
+    for (int i = 2; i < 34; ++i) {
+        const unsigned char nibble = (i % 2 ? p[i / 2] & 0x0F : p[i / 2] >> 4) ^ flip;
+        digits.append(static_cast<char>('0' + std::min<int>(nibble, 9)));
+    }
+    QByteArray whole = digits.left(32 - decimals);
+    while (whole.size() > 1 && whole.startsWith('0'))
+        whole.remove(0, 1);
+    text += whole;
+    if (decimals > 0)
+        text += '.' + digits.right(decimals);
+    return text;
+}
+
+void encodeBcd(unsigned char *p, int decimals, double value)
+{
+    std::memset(p, 0, 17);
+    const bool positive = value >= 0;
+    const QByteArray text = QByteArray::number(std::fabs(value), 'f', decimals).replace(".", "");
+    const QByteArray digits = text.rightJustified(32, '0').right(32);
+    p[0] = static_cast<unsigned char>((positive ? 0x80 : 0x40) | (decimals & 0x3F));
+    const unsigned char flip = positive ? 0 : 0x0F;
+    for (int i = 2; i < 34; ++i) {
+        const unsigned char nibble = static_cast<unsigned char>((digits[i - 2] - '0') ^ flip);
+        p[i / 2] = static_cast<unsigned char>(i % 2 ? (p[i / 2] & 0xF0) | nibble : (p[i / 2] & 0x0F) | nibble << 4);
+    }
+}
+
+QByteArray isoDate(qint64 paradoxDay)
+{
+    return QDate::fromJulianDay(kJulianDayOfYearOne + paradoxDay).toString(Qt::ISODate).toLatin1();
+}
+
+QByteArray isoTime(qint64 ms)
+{
+    const QTime t = QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms % kMsPerDay));
+    return t.toString(t.msec() ? QStringLiteral("HH:mm:ss.zzz") : QStringLiteral("HH:mm:ss")).toLatin1();
+}
+
+struct Context {
+    const SingleByteCodec *codec;
+    const QString *path;
+};
+
+void decodeField(const unsigned char *record, const ParadoxTable::Column &c, const Context &ctx, const MbFile *memo,
+                 Cell &cell)
+{
+    const unsigned char *p = record + c.offset;
+    cell.kind = Cell::Null;
+    if (isMemoField(c.pxType)) {
+        const int lead = c.size - 10;
+        const quint32 offset = qFromLittleEndian<quint32>(p + lead);
+        const quint32 length = qFromLittleEndian<quint32>(p + lead + 4);
+        if (length == 0)
+            return;
+        QByteArray data;
+        if (length <= static_cast<quint32>(lead))
+            data = QByteArray(reinterpret_cast<const char *>(p), length);
+        else if (!memo)
+            throwTableError(QStringLiteral("The memo file is missing."), *ctx.path);
+        else
+            data = memo->read(offset, length);
+        if (c.def.type == FieldType::ftMemo) {
+            cell.kind = Cell::Text;
+            cell.bytes.resize(0);
+            ctx.codec->appendUtf8(cell.bytes, data.constData(), data.size());
+        } else {
+            cell.kind = Cell::Blob;
+            cell.bytes = data;
+        }
+        return;
+    }
+    if (c.pxType == pxfBytes) {
+        cell.kind = Cell::Blob;
+        cell.bytes = QByteArray(reinterpret_cast<const char *>(p), c.size);
+        return;
+    }
+    if (allZero(p, c.size))
+        return;
+    switch (c.pxType) {
+    case pxfAlpha: {
+        int n = 0;
+        while (n < c.size && p[n])
+            ++n;
+        cell.kind = Cell::Text;
+        cell.bytes.resize(0);
+        ctx.codec->appendUtf8(cell.bytes, reinterpret_cast<const char *>(p), n);
+        return;
+    }
+    case pxfDate:
+        cell.kind = Cell::Text;
+        cell.bytes = isoDate(decodeInteger(p, 4));
+        return;
+    case pxfShort: case pxfLong: case pxfAutoInc:
+        cell.kind = Cell::Integer;
+        cell.i = decodeInteger(p, c.size);
+        return;
+    case pxfTime:
+        cell.kind = Cell::Text;
+        cell.bytes = isoTime(decodeInteger(p, 4));
+        return;
+    case pxfNumber: case pxfCurrency:
+        cell.kind = Cell::Real;
+        cell.r = decodeDouble(p);
+        return;
+    case pxfTimestamp: {
+        const double v = decodeDouble(p);
+        const qint64 ms = static_cast<qint64>(std::llround(v));
+        cell.kind = Cell::Text;
+        cell.bytes = isoDate(ms / kMsPerDay) + ' ' + isoTime(ms % kMsPerDay);
+        return;
+    }
+    case pxfLogical:
+        cell.kind = Cell::Integer;
+        cell.i = p[0] & 0x7F ? 1 : 0;
+        return;
+    case pxfBCD:
+        cell.kind = Cell::Real;
+        cell.r = decodeBcd(p, c.def.decimals).toDouble();
+        return;
+    default:
+        cell.kind = Cell::Blob;
+        cell.bytes = QByteArray(reinterpret_cast<const char *>(p), c.size);
+    }
+}
+
+[[noreturn]] void refuse(const QString &problem, const ParadoxTable::Column &c, const QString &path)
+{
+    throwTableError(QStringLiteral("Field %1: %2").arg(c.def.name, problem), path);
+}
+
+QDate dateOf(const Cell &cell, const ParadoxTable::Column &c, const QString &path)
+{
+    const QDate date = QDate::fromString(QString::fromUtf8(cell.bytes).left(10), Qt::ISODate);
+    if (cell.kind != Cell::Text || !date.isValid() || date.year() < 1)
+        refuse(QStringLiteral("'%1' is not a date.").arg(cell.asText()), c, path);
+    return date;
+}
+
+qint64 msOfTime(const QString &text, const ParadoxTable::Column &c, const QString &path)
+{
+    QTime t = QTime::fromString(text, QStringLiteral("HH:mm:ss.zzz"));
+    if (!t.isValid())
+        t = QTime::fromString(text, QStringLiteral("HH:mm:ss"));
+    if (!t.isValid())
+        t = QTime::fromString(text, QStringLiteral("HH:mm"));
+    if (!t.isValid())
+        refuse(QStringLiteral("'%1' is not a time.").arg(text), c, path);
+    return t.msecsSinceStartOfDay();
+}
+
+QByteArray textBytes(const Cell &cell, const ParadoxTable::Column &c, const Context &ctx)
+{
+    const QByteArray utf8 = cell.kind == Cell::Text || cell.kind == Cell::Blob ? cell.bytes : cell.asText().toUtf8();
+    QByteArray bytes;
+    if (!ctx.codec->fromUtf8(utf8.constData(), utf8.size(), bytes))
+        refuse(QStringLiteral("the text holds characters that code page %1 cannot hold.")
+                   .arg(QString::fromLatin1(ctx.codec->name())), c, *ctx.path);
+    return bytes;
+}
+
+qint64 integerOf(const Cell &cell, const ParadoxTable::Column &c, const QString &path, qint64 min, qint64 max)
+{
+    qint64 v;
+    if (cell.kind == Cell::Integer) {
+        v = cell.i;
+    } else {
+        const double d = cell.kind == Cell::Real ? cell.r : QString::fromUtf8(cell.bytes).trimmed().toDouble();
+        if (cell.kind != Cell::Real && !QString::fromUtf8(cell.bytes).trimmed().contains(QRegularExpression(QStringLiteral("^[-+]?\\d+(\\.\\d*)?$"))))
+            refuse(QStringLiteral("'%1' is not a number.").arg(cell.asText()), c, path);
+        if (d != std::floor(d))
+            refuse(QStringLiteral("%1 is not a whole number.").arg(cell.asText()), c, path);
+        v = static_cast<qint64>(d);
+    }
+    if (v < min || v > max)
+        refuse(QStringLiteral("%1 does not fit the field.").arg(v), c, path);
+    return v;
+}
+
+double doubleOf(const Cell &cell, const ParadoxTable::Column &c, const QString &path)
+{
+    if (cell.kind == Cell::Integer || cell.kind == Cell::Real)
+        return cell.asDouble();
+    bool ok = false;
+    const double d = QString::fromUtf8(cell.bytes).trimmed().toDouble(&ok);
+    if (!ok)
+        refuse(QStringLiteral("'%1' is not a number.").arg(cell.asText()), c, path);
+    return d;
+}
+
+void encodeField(unsigned char *record, const ParadoxTable::Column &c, const Cell &cell, const Context &ctx,
+                 MbFile *memo)
+{
+    unsigned char *p = record + c.offset;
+    std::memset(p, 0, static_cast<size_t>(c.size));
+    if (cell.isNull())
+        return;
+    const QString &path = *ctx.path;
+    if (isMemoField(c.pxType)) {
+        const QByteArray data = c.def.type == FieldType::ftMemo ? textBytes(cell, c, ctx) : cell.bytes;
+        const int lead = c.size - 10;
+        std::memcpy(p, data.constData(), static_cast<size_t>(std::min<qsizetype>(lead, data.size())));
+        const quint32 offset = data.size() <= lead ? 0 : memo->append(data);
+        qToLittleEndian<quint32>(offset, p + lead);
+        qToLittleEndian<quint32>(static_cast<quint32>(data.size()), p + lead + 4);
+        qToLittleEndian<quint16>(data.size() <= lead ? 0 : 1, p + lead + 8);
+        return;
+    }
+    switch (c.pxType) {
+    case pxfAlpha: {
+        const QByteArray bytes = textBytes(cell, c, ctx);
+        if (bytes.size() > c.size)
+            refuse(QStringLiteral("the text of %1 characters is longer than the field (%2).")
+                       .arg(cell.asText().size()).arg(c.size), c, path);
+        std::memcpy(p, bytes.constData(), static_cast<size_t>(bytes.size()));
+        return;
+    }
+    case pxfDate:
+        encodeInteger(p, 4, dateOf(cell, c, path).toJulianDay() - kJulianDayOfYearOne);
+        return;
+    case pxfShort: encodeInteger(p, 2, integerOf(cell, c, path, -32767, 32767)); return;
+    case pxfLong:
+    case pxfAutoInc: encodeInteger(p, 4, integerOf(cell, c, path, -2147483647, 2147483647)); return;
+    case pxfTime: encodeInteger(p, 4, msOfTime(QString::fromUtf8(cell.bytes), c, path)); return;
+    case pxfNumber:
+    case pxfCurrency: encodeDouble(p, doubleOf(cell, c, path)); return;
+    case pxfTimestamp: {
+        const QString text = QString::fromUtf8(cell.bytes);
+        const QDate date = dateOf(cell, c, path);
+        const qint64 ms = text.size() > 10 ? msOfTime(text.mid(11), c, path) : 0;
+        encodeDouble(p, static_cast<double>((date.toJulianDay() - kJulianDayOfYearOne) * kMsPerDay + ms));
+        return;
+    }
+    case pxfLogical: p[0] = cell.asDouble() != 0 ? 0x81 : 0x80; return;
+    case pxfBCD: encodeBcd(p, c.def.decimals, doubleOf(cell, c, path)); return;
+    default: {
+        if (cell.bytes.size() > c.size)
+            refuse(QStringLiteral("the value is longer than the field."), c, path);
+        std::memcpy(p, cell.bytes.constData(), static_cast<size_t>(cell.bytes.size()));
+    }
+    }
+}
+
+bool sameValue(const Cell &a, const Cell &b)
+{
+    if (a.isNull() || b.isNull())
+        return a.isNull() && b.isNull();
+    const bool aNumber = a.kind == Cell::Integer || a.kind == Cell::Real;
+    const bool bNumber = b.kind == Cell::Integer || b.kind == Cell::Real;
+    if (aNumber && bNumber)
+        return a.asDouble() == b.asDouble();
+    return aNumber == bNumber && a.bytes == b.bytes;
+}
+
+} // namespace
+
+// ---- block walk ------------------------------------------------------------------------------------
+
+struct ParadoxTable::Layout {
+    const QByteArray &file;
+    int headerSize;
+    int blockSize;
+    int recordSize;
+
+    quint16 header16(int at) const { return qFromLittleEndian<quint16>(file.constData() + at); }
+    qint64 blockOffset(int block) const { return headerSize + static_cast<qint64>(block - 1) * blockSize; }
+    int recordsPerBlock() const { return (blockSize - kBlockHeader) / recordSize; }
+
+    // Calls visit(blockNumber, offset, records) for every data block in chain order; a chain that
+    // loops or leaves the file is a damaged table.
+    template <class Visit>
+    void walk(const QString &path, Visit visit) const
+    {
+        std::set<int> seen;
+        int block = header16(kFirstBlock);
+        const qint64 blocksInFile = (file.size() - headerSize) / blockSize;
+        while (block != 0) {
+            if (block < 1 || block > blocksInFile || !seen.insert(block).second)
+                throwTableError(QStringLiteral("The chain of data blocks is damaged at block %1.").arg(block), path);
+            const qint64 offset = blockOffset(block);
+            const auto *h = reinterpret_cast<const unsigned char *>(file.constData() + offset);
+            const int next = qFromLittleEndian<quint16>(h);
+            const qint16 added = qFromLittleEndian<qint16>(h + 4);
+            const int records = added >= 0 ? added / recordSize + 1 : 0;
+            if (records > recordsPerBlock())
+                throwTableError(QStringLiteral("Data block %1 claims more records than it can hold.").arg(block), path);
+            visit(block, offset, records);
+            block = next;
+        }
+    }
+};
+
+// ---- the table -------------------------------------------------------------------------------------
+
+bool ParadoxTable::looksLikeParadox(const QByteArray &header)
+{
+    if (header.size() < 0x58)
+        return false;
+    const auto *h = reinterpret_cast<const unsigned char *>(header.constData());
+    const quint16 recordSize = qFromLittleEndian<quint16>(h);
+    const quint16 headerSize = qFromLittleEndian<quint16>(h + 2);
+    const int fileType = h[4];
+    const int maxTableSize = h[5];
+    const int version = h[0x39];
+    return recordSize > 0 && headerSize >= 0x58 && (fileType == 0 || fileType == 2) && maxTableSize >= 1
+        && maxTableSize <= 32 && version >= 3 && version <= 15;
+}
+
+ParadoxTable::ParadoxTable(const QString &path) : TableFile(path)
+{
+    PxDoc px;
+    if (PX_open_file(px.doc, QFile::encodeName(path).constData()) < 0)
+        throwTableError(QStringLiteral("The file is not a Paradox table. %1").arg(t_pxError), path);
+    const pxhead_t *head = px.doc->px_head;
+    if (head->px_filetype != pxfFileTypIndexDB && head->px_filetype != pxfFileTypNonIndexDB)
+        throwTableError(QStringLiteral("The file is a Paradox index, not a table."), path);
+    if (head->px_encryption != 0)
+        throwTableError(QStringLiteral("The table is encrypted."), path);
+    m_recordSize = head->px_recordsize;
+    m_headerSize = head->px_headersize;
+    m_blockSize = head->px_maxtablesize * 0x400;
+    m_keyFields = head->px_primarykeyfields;
+    m_fileType = head->px_filetype;
+    m_codec = &codecFor(head->px_doscodepage);
+    int offset = 0;
+    for (int i = 0; i < head->px_numfields; ++i) {
+        const pxfield_t &f = head->px_fields[i];
+        Column c;
+        c.pxType = static_cast<unsigned char>(f.px_ftype);
+        c.size = f.px_flen;
+        c.offset = offset;
+        const QByteArray name(f.px_fname ? f.px_fname : "");
+        c.def = fieldDefFor(m_codec->decode(name), c.pxType, c.pxType == pxfBCD ? f.px_fdc : f.px_flen);
+        if (isMemoField(c.pxType) && c.size < 10)
+            throwTableError(QStringLiteral("Field %1 is too short for a memo.").arg(c.def.name), path);
+        offset += c.size;
+        m_hasMemo = m_hasMemo || isMemoField(c.pxType);
+        m_columns.push_back(c);
+    }
+    if (offset != m_recordSize || m_recordSize > m_blockSize - kBlockHeader)
+        throwTableError(QStringLiteral("The field definitions do not add up to the record size."), path);
+    const qint64 blocks = head->px_fileblocks;
+    if (QFileInfo(path).size() < m_headerSize + blocks * m_blockSize)
+        throwTableError(QStringLiteral("The table is truncated: its header counts %1 data blocks.").arg(blocks), path);
+    if (m_hasMemo && !QFileInfo(memoPath()).isFile())
+        throwTableError(QStringLiteral("The memo file %1 is missing.").arg(QFileInfo(memoPath()).fileName()), path);
+}
+
+QString ParadoxTable::memoPath() const
+{
+    const QFileInfo info(path());
+    const bool upper = !info.suffix().isEmpty() && info.suffix() == info.suffix().toUpper();
+    return paths::resolveExisting(info.path() + QLatin1Char('/') + info.completeBaseName()
+                                  + (upper ? QStringLiteral(".MB") : QStringLiteral(".mb")));
+}
+
+QStringList ParadoxTable::companionFiles(const QString &path)
+{
+    // The memo file, the primary index (.PX), secondary indexes (.Xnn, .Ynn, .XGn, .YGn) and
+    // validity checks (.VAL) share the table's base name.
+    const QFileInfo info(path);
+    const QString base = info.completeBaseName().toCaseFolded();
+    static const QRegularExpression companion(QStringLiteral("^(mb|px|val|x[0-9g][0-9a-f]|y[0-9g][0-9a-f])$"));
+    QStringList files;
+    for (const QFileInfo &entry : QDir(info.path()).entryInfoList(QDir::Files)) {
+        if (entry.completeBaseName().toCaseFolded() == base && companion.match(entry.suffix().toLower()).hasMatch())
+            files.append(entry.filePath());
+    }
+    return files;
+}
+
+std::vector<FieldDef> ParadoxTable::fields() const
+{
+    std::vector<FieldDef> defs;
+    for (const Column &c : m_columns)
+        defs.push_back(c.def);
+    return defs;
+}
+
+std::vector<IndexDef> ParadoxTable::indexes() const
+{
+    if (m_keyFields <= 0)
+        return {};
+    IndexDef primary;
+    primary.primary = true;
+    for (int i = 0; i < m_keyFields && i < static_cast<int>(m_columns.size()); ++i)
+        primary.fields.append(m_columns[static_cast<size_t>(i)].def.name);
+    return {primary};
+}
+
+void ParadoxTable::read(const std::function<void(qint64, const Row &)> &sink) const
+{
+    QFile file(path());
+    if (!file.open(QIODevice::ReadOnly))
+        throwTableError(QStringLiteral("The table can't be opened: %1").arg(file.errorString()), path());
+    const QByteArray bytes = file.readAll();
+    std::unique_ptr<MbFile> memo;
+    if (m_hasMemo)
+        memo = std::make_unique<MbFile>(memoPath());
+    const Context ctx{m_codec, &path()};
+    const Layout layout{bytes, m_headerSize, m_blockSize, m_recordSize};
+    Row row(m_columns.size());
+    qint64 recNo = 0;
+    layout.walk(path(), [&](int, qint64 offset, int records) {
+        for (int r = 0; r < records; ++r) {
+            const auto *record = reinterpret_cast<const unsigned char *>(bytes.constData() + offset + kBlockHeader
+                                                                         + r * m_recordSize);
+            for (size_t f = 0; f < m_columns.size(); ++f)
+                decodeField(record, m_columns[f], ctx, memo.get(), row[f]);
+            sink(recNo++, row);
+        }
+    });
+}
+
+void ParadoxTable::patch(QByteArray &file, MbFile &memo, const std::vector<RecordChange> &changes) const
+{
+    const Context ctx{m_codec, &path()};
+    const Layout layout{file, m_headerSize, m_blockSize, m_recordSize};
+    struct Place {
+        qint64 block;
+        int slot;
+    };
+    std::vector<Place> places;
+    std::vector<int> chain;
+    layout.walk(path(), [&](int number, qint64 offset, int records) {
+        chain.push_back(number);
+        for (int r = 0; r < records; ++r)
+            places.push_back({offset, r});
+    });
+    const auto recordAt = [&](const Place &p) {
+        return reinterpret_cast<unsigned char *>(file.data() + p.block + kBlockHeader + p.slot * m_recordSize);
+    };
+    const auto placeOf = [&](qint64 recNo) {
+        if (recNo < 0 || recNo >= static_cast<qint64>(places.size()))
+            throwTableError(QStringLiteral("Record %1 does not exist.").arg(recNo + 1), path());
+        return places[static_cast<size_t>(recNo)];
+    };
+
+    // A keyed table keeps its records in key order and its primary index points into its blocks;
+    // only changes that leave both intact are made.
+    const bool keyed = m_fileType == pxfFileTypIndexDB && m_keyFields > 0;
+    const bool secondaryIndexes = std::any_of(companionFiles(path()).cbegin(), companionFiles(path()).cend(),
+                                              [](const QString &f) {
+                                                  const QString ext = QFileInfo(f).suffix().toLower();
+                                                  return ext.startsWith(QLatin1Char('x')) || ext.startsWith(QLatin1Char('y'));
+                                              });
+    if (secondaryIndexes)
+        throwTableError(QStringLiteral("The table has secondary indexes, which this program can't keep up to date; "
+                                       "its records are not changed."), path());
+
+    Cell old;
+    std::vector<qint64> deletions;
+    std::vector<const RecordChange *> insertions;
+    QByteArray keyBefore(m_recordSize, '\0');
+    for (const RecordChange &change : changes) {
+        if (change.kind == RecordChange::Delete) {
+            deletions.push_back(change.recNo);
+            continue;
+        }
+        if (change.kind == RecordChange::Insert) {
+            insertions.push_back(&change);
+            continue;
+        }
+        unsigned char *record = recordAt(placeOf(change.recNo));
+        std::memcpy(keyBefore.data(), record, static_cast<size_t>(m_recordSize));
+        for (size_t f = 0; f < m_columns.size(); ++f) {
+            decodeField(record, m_columns[f], ctx, &memo, old);
+            if (!sameValue(old, change.row[f]))
+                encodeField(record, m_columns[f], change.row[f], ctx, &memo);
+        }
+        if (keyed) {
+            const Column &lastKey = m_columns[static_cast<size_t>(std::min<int>(m_keyFields, static_cast<int>(m_columns.size())) - 1)];
+            if (std::memcmp(keyBefore.constData(), record, static_cast<size_t>(lastKey.offset + lastKey.size)) != 0)
+                throwTableError(QStringLiteral("Changing the primary key of a keyed table is not supported."), path());
+        }
+    }
+    if (keyed && (!deletions.empty() || !insertions.empty()))
+        throwTableError(QStringLiteral("Adding or deleting records of a keyed table is not supported: its primary "
+                                       "index would go out of date."), path());
+
+    qint32 numRecords = qFromLittleEndian<qint32>(file.constData() + kNumRecords);
+    // Deleting closes the gap inside the block, from the highest record down.
+    std::sort(deletions.rbegin(), deletions.rend());
+    deletions.erase(std::unique(deletions.begin(), deletions.end()), deletions.end());
+    for (const qint64 recNo : deletions) {
+        const Place p = placeOf(recNo);
+        auto *h = reinterpret_cast<unsigned char *>(file.data() + p.block);
+        const int records = qFromLittleEndian<qint16>(h + 4) / m_recordSize + 1;
+        unsigned char *record = recordAt(p);
+        std::memmove(record, record + m_recordSize, static_cast<size_t>((records - 1 - p.slot) * m_recordSize));
+        std::memset(recordAt({p.block, records - 1}), 0, static_cast<size_t>(m_recordSize));
+        qToLittleEndian<qint16>(static_cast<qint16>((records - 2) * m_recordSize), h + 4);
+        --numRecords;
+    }
+
+    // Inserting fills the last block of the chain, then adds blocks at the end of the file.
+    qint32 autoInc = qFromLittleEndian<qint32>(file.constData() + kAutoInc);
+    int fileBlocks = static_cast<int>((file.size() - m_headerSize) / m_blockSize);
+    int last = chain.empty() ? 0 : chain.back();
+    QByteArray encoded(m_recordSize, '\0');
+    for (const RecordChange *change : insertions) {
+        Row row = change->row;
+        for (size_t f = 0; f < m_columns.size(); ++f) {
+            if (m_columns[f].pxType != pxfAutoInc)
+                continue;
+            if (row[f].isNull())
+                row[f] = Cell::integer(++autoInc);
+            else
+                autoInc = std::max<qint32>(autoInc, static_cast<qint32>(row[f].asInt64()));
+        }
+        for (size_t f = 0; f < m_columns.size(); ++f)
+            encodeField(reinterpret_cast<unsigned char *>(encoded.data()), m_columns[f], row[f], ctx, &memo);
+        int records = 0;
+        if (last != 0)
+            records = qFromLittleEndian<qint16>(file.constData() + layout.blockOffset(last) + 4) / m_recordSize + 1;
+        if (last == 0 || records >= layout.recordsPerBlock()) {
+            if (fileBlocks >= 0xFFFF)
+                throwTableError(QStringLiteral("The table has reached its limit of data blocks."), path());
+            const int added = ++fileBlocks;
+            file.resize(m_headerSize + static_cast<qint64>(added) * m_blockSize, '\0');
+            auto *h = reinterpret_cast<unsigned char *>(file.data() + layout.blockOffset(added));
+            qToLittleEndian<quint16>(0, h);
+            qToLittleEndian<quint16>(static_cast<quint16>(last), h + 2);
+            qToLittleEndian<qint16>(static_cast<qint16>(-m_recordSize), h + 4);
+            if (last != 0)
+                qToLittleEndian<quint16>(static_cast<quint16>(added), file.data() + layout.blockOffset(last));
+            else
+                qToLittleEndian<quint16>(static_cast<quint16>(added), file.data() + kFirstBlock);
+            last = added;
+            records = 0;
+        }
+        auto *h = reinterpret_cast<unsigned char *>(file.data() + layout.blockOffset(last));
+        std::memcpy(h + kBlockHeader + records * m_recordSize, encoded.constData(), static_cast<size_t>(m_recordSize));
+        qToLittleEndian<qint16>(static_cast<qint16>(records * m_recordSize), h + 4);
+        ++numRecords;
+    }
+    char *header = file.data();
+    qToLittleEndian<qint32>(numRecords, header + kNumRecords);
+    qToLittleEndian<qint32>(autoInc, header + kAutoInc);
+    qToLittleEndian<quint16>(static_cast<quint16>(fileBlocks), header + kFileBlocks);
+    qToLittleEndian<quint16>(static_cast<quint16>(fileBlocks), header + kNextBlock);
+    qToLittleEndian<quint16>(static_cast<quint16>(fileBlocks), header + kMaxBlocks);
+    qToLittleEndian<quint16>(static_cast<quint16>(last), header + kLastBlock);
+}
+
+namespace {
+
+void writeTable(const QString &path, const QByteArray &file, const MbFile *memo)
+{
+    if (memo && memo->changed()) {
+        const QString error = fileaccess::replaceContent(memo->path(), memo->bytes());
+        if (!error.isEmpty())
+            throwTableError(QStringLiteral("The memo file can't be written: %1").arg(error), path);
+    }
+    const QString error = fileaccess::replaceContent(path, file);
+    if (!error.isEmpty())
+        throwTableError(QStringLiteral("The table can't be written: %1").arg(error), path);
+}
+
+} // namespace
+
+void ParadoxTable::apply(const std::vector<RecordChange> &changes)
+{
+    QByteArray file;
+    try {
+        file = fileaccess::readAll(path());
+    } catch (const Exception &e) {
+        throwTableError(e.message(), path());
+    }
+    std::unique_ptr<MbFile> memo = m_hasMemo ? std::make_unique<MbFile>(memoPath())
+                                             : std::make_unique<MbFile>(MbFile::empty(memoPath()));
+    patch(file, *memo, changes);
+    writeTable(path(), file, m_hasMemo ? memo.get() : nullptr);
+}
+
+namespace {
+
+struct PxField {
+    QByteArray name;
+    int type;
+    int size;
+    int decimals;
+};
+
+PxField pxFieldFor(const FieldDef &f)
+{
+    switch (f.type) {
+    case FieldType::ftString:
+        if (f.size > 255)
+            return {{}, pxfMemoBLOb, 30, 0};
+        return {{}, pxfAlpha, f.size > 0 ? f.size : 255, 0};
+    case FieldType::ftSmallint: return {{}, pxfShort, 2, 0};
+    case FieldType::ftInteger: return {{}, pxfLong, 4, 0};
+    case FieldType::ftAutoInc: return {{}, pxfAutoInc, 4, 0};
+    case FieldType::ftLargeint: case FieldType::ftFloat: case FieldType::ftBCD: return {{}, pxfNumber, 8, 0};
+    case FieldType::ftCurrency: return {{}, pxfCurrency, 8, 0};
+    case FieldType::ftDate: return {{}, pxfDate, 4, 0};
+    case FieldType::ftTime: return {{}, pxfTime, 4, 0};
+    case FieldType::ftDateTime: return {{}, pxfTimestamp, 8, 0};
+    case FieldType::ftBoolean: return {{}, pxfLogical, 1, 0};
+    case FieldType::ftMemo: case FieldType::ftUnknown: return {{}, pxfMemoBLOb, 30, 0};
+    case FieldType::ftBlob: return {{}, pxfBLOb, 30, 0};
+    }
+    return {{}, pxfAlpha, 255, 0};
+}
+
+} // namespace
+
+void ParadoxTable::create(const QString &path, const std::vector<FieldDef> &fields,
+                          const std::function<bool(Row &)> &rows)
+{
+    if (fields.empty())
+        throwTableError(QStringLiteral("A table needs at least one field."), path);
+    std::vector<PxField> pxFields;
+    bool hasMemo = false;
+    for (const FieldDef &f : fields) {
+        PxField px = pxFieldFor(f);
+        QByteArray name = cp1250::encode(f.name).left(25);
+        if (name.isEmpty())
+            name = "Pole";
+        QByteArray unique = name;
+        for (int n = 1; std::any_of(pxFields.begin(), pxFields.end(), [&](const PxField &o) {
+                 return o.name.toLower() == unique.toLower();
+             });
+             ++n)
+            unique = name.left(25 - QByteArray::number(n).size()) + QByteArray::number(n);
+        px.name = unique;
+        hasMemo = hasMemo || isMemoField(px.type);
+        pxFields.push_back(px);
+    }
+
+    // pxlib writes the header of an empty table; the records are added like any insert.
+    QString temporary;
+    QString error = fileaccess::createTemporary(path, temporary);
+    if (!error.isEmpty())
+        throwTableError(QStringLiteral("The table can't be created: %1").arg(error), path);
+    QByteArray file;
+    {
+        PxDoc px;
+        auto *defs = static_cast<pxfield_t *>(px.doc->malloc(px.doc, sizeof(pxfield_t) * pxFields.size(), "fields"));
+        for (size_t i = 0; i < pxFields.size(); ++i) {
+            defs[i].px_fname = PX_strdup(px.doc, pxFields[i].name.constData());
+            defs[i].px_ftype = static_cast<char>(pxFields[i].type);
+            defs[i].px_flen = pxFields[i].size;
+            defs[i].px_fdc = pxFields[i].decimals;
+        }
+        const QByteArray tableName = cp1250::encode(QFileInfo(path).completeBaseName()).left(70);
+        const bool made = PX_create_file(px.doc, defs, static_cast<int>(pxFields.size()),
+                                         QFile::encodeName(temporary).constData(), pxfFileTypNonIndexDB) >= 0
+            && PX_set_parameter(px.doc, "tablename", tableName.constData()) >= 0
+            && PX_set_value(px.doc, "codepage", 1250) >= 0;
+        if (!made) {
+            QFile::remove(temporary);
+            throwTableError(QStringLiteral("The table can't be created. %1").arg(t_pxError), path);
+        }
+    }
+    try {
+        // The new table reads its header back, so that records are encoded as readers will see them.
+        const ParadoxTable table(temporary);
+        file = fileaccess::readAll(temporary);
+        MbFile memo = MbFile::empty(temporary);
+        std::vector<RecordChange> inserts;
+        Row row;
+        while (rows(row))
+            inserts.push_back({RecordChange::Insert, -1, row});
+        table.patch(file, memo, inserts);
+
+        const QFileInfo info(path);
+        const bool upper = !info.suffix().isEmpty() && info.suffix() == info.suffix().toUpper();
+        const QString mbPath = info.path() + QLatin1Char('/') + info.completeBaseName()
+            + (upper ? QStringLiteral(".MB") : QStringLiteral(".mb"));
+        const QStringList stale = companionFiles(path);
+        if (hasMemo) {
+            error = fileaccess::replaceContent(mbPath, memo.bytes());
+            if (!error.isEmpty())
+                throwTableError(QStringLiteral("The memo file can't be written: %1").arg(error), path);
+        }
+        error = fileaccess::replaceContent(path, file);
+        if (!error.isEmpty())
+            throwTableError(QStringLiteral("The table can't be written: %1").arg(error), path);
+        // Indexes and memos of the table that was replaced belong to it no more.
+        for (const QString &old : stale) {
+            if (!hasMemo || old != mbPath)
+                QFile::remove(old);
+        }
+        QFile::remove(temporary);
+    } catch (...) {
+        QFile::remove(temporary);
+        throw;
+    }
+}

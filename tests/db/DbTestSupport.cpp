@@ -1,0 +1,72 @@
+#include "DbTestSupport.h"
+
+#include <sqlite3.h>
+
+namespace testsupport {
+
+void DbTest::SetUp()
+{
+    PolishTest::SetUp();
+    m_savedCwd = QDir::currentPath();
+    QByteArray err;
+    ASSERT_EQ(run(KWERIX_PYTHON, {KWERIX_SOURCE_DIR "/tests/db/make_dbf_fixtures.py", dir.path()}, nullptr, &err), 0)
+        << err.toStdString();
+    QDir::setCurrent(dir.path());
+    db = std::make_unique<Database>();
+}
+
+void DbTest::TearDown()
+{
+    db.reset();
+    QDir::setCurrent(m_savedCwd);
+    PolishTest::TearDown();
+}
+
+std::vector<QStringList> DbTest::rows(const QString &sql)
+{
+    std::vector<QStringList> result;
+    const auto statement = db->prepare(sql);
+    const int n = statement->columnCount();
+    db->run(*statement, [&](sqlite3_stmt *s) {
+        QStringList row;
+        for (int c = 0; c < n; ++c) {
+            const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(s, c));
+            row.append(text ? QString::fromUtf8(text) : QStringLiteral("NULL"));
+        }
+        result.push_back(row);
+    });
+    return result;
+}
+
+QStringList DbTest::declaredTypes(const QString &sql)
+{
+    QStringList types;
+    const auto statement = db->prepare(sql);
+    for (int c = 0; c < statement->columnCount(); ++c) {
+        const char *type = sqlite3_column_decltype(statement->handle(), c);
+        types.append(type ? QString::fromUtf8(type) : QString());
+    }
+    return types;
+}
+
+QString DbTest::pxcheck(const QString &table, const QString &memo, int rowsToPrint)
+{
+    QByteArray out, err;
+    const int rc = run(KWERIX_PYTHON, {KWERIX_SOURCE_DIR "/tests/tools/pxcheck.py", path(table),
+                                       memo.isEmpty() ? QStringLiteral("-") : path(memo), QString::number(rowsToPrint)},
+                       &out, &err);
+    EXPECT_EQ(rc, 0) << err.toStdString();
+    return QString::fromUtf8(out);
+}
+
+QString DbTest::pydbf(const QString &table, const QString &expression)
+{
+    QByteArray out, err;
+    const QString script = QStringLiteral("import dbf\nt = dbf.Table(%1)\nt.open()\nprint(%2)\n")
+                               .arg(QLatin1Char('\'') + path(table) + QLatin1Char('\''), expression);
+    const int rc = run(KWERIX_PYTHON, {QStringLiteral("-c"), script}, &out, &err);
+    EXPECT_EQ(rc, 0) << err.toStdString();
+    return QString::fromUtf8(out).trimmed();
+}
+
+} // namespace testsupport

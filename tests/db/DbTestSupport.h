@@ -1,0 +1,32 @@
+#pragma once
+
+#include "db/Database.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QStringList>
+
+namespace testsupport {
+
+// A temporary working folder with the dBASE fixtures written by python3-dbf.
+class DbTest : public PolishTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Every row of a statement, each value as text ("NULL" for null).
+    std::vector<QStringList> rows(const QString &sql);
+    // Column declared types of a statement.
+    QStringList declaredTypes(const QString &sql);
+    // Rows as pxcheck.py (an independent Paradox reader) prints them.
+    QString pxcheck(const QString &table, const QString &memo = QString(), int rowsToPrint = 1000);
+    // Python expression over python3-dbf's reading of a table, printed.
+    QString pydbf(const QString &table, const QString &expression);
+
+    std::unique_ptr<Database> db;
+
+private:
+    QString m_savedCwd;
+};
+
+} // namespace testsupport
