@@ -1,0 +1,246 @@
+#include "Query.h"
+
+#include "Database.h"
+#include "SqliteUtil.h"
+#include "platform/Errors.h"
+#include "platform/Numbers.h"
+#include "platform/RegionalSettings.h"
+
+#include <sqlite3.h>
+
+// ---- SQL text ----------------------------------------------------------------------------------
+
+QString SqlLines::text() const
+{
+    QString text;
+    for (const QString &line : m_lines)
+        text += line + QStringLiteral("\r\n");
+    return text;
+}
+
+void SqlLines::changed()
+{
+    if (m_updating > 0) {
+        m_pending = true;
+        return;
+    }
+    m_query.sqlChanged();
+}
+
+void SqlLines::endUpdate()
+{
+    if (m_updating > 0 && --m_updating == 0 && m_pending) {
+        m_pending = false;
+        m_query.sqlChanged();
+    }
+}
+
+void SqlLines::assign(const QStringList &lines)
+{
+    m_lines = lines;
+    changed();
+}
+
+void SqlLines::replace(int i, const QString &line)
+{
+    m_lines[i] = line;
+    changed();
+}
+
+void SqlLines::removeAt(int i)
+{
+    m_lines.removeAt(i);
+    changed();
+}
+
+void SqlLines::append(const QString &line)
+{
+    m_lines.append(line);
+    changed();
+}
+
+// ---- parameters --------------------------------------------------------------------------------
+
+QString Param::asString() const
+{
+    if (!m_value.isValid())
+        return {};
+    const RegionalSettings &rs = RegionalSettings::current();
+    switch (m_value.typeId()) {
+    case QMetaType::QDate: return rs.formatShortDate(m_value.toDate());
+    case QMetaType::QDateTime: return rs.formatDateTime(m_value.toDateTime());
+    case QMetaType::Double: return numbers::formatFloat(m_value.toDouble());
+    default: return m_value.toString();
+    }
+}
+
+QString parseParameters(const QString &sql, QStringList &occurrences)
+{
+    QString out;
+    out.reserve(sql.size());
+    const qsizetype n = sql.size();
+    const auto isNameChar = [](QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); };
+    qsizetype i = 0;
+    while (i < n) {
+        const QChar c = sql[i];
+        // Literals, quoted names and comments are copied as they stand.
+        QChar close;
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('`'))
+            close = c;
+        else if (c == QLatin1Char('['))
+            close = QLatin1Char(']');
+        if (!close.isNull()) {
+            qsizetype end = sql.indexOf(close, i + 1);
+            end = end < 0 ? n : end + 1;
+            out += sql.mid(i, end - i);
+            i = end;
+            continue;
+        }
+        if (c == QLatin1Char('-') && i + 1 < n && sql[i + 1] == QLatin1Char('-')) {
+            qsizetype end = sql.indexOf(QLatin1Char('\n'), i);
+            end = end < 0 ? n : end;
+            out += sql.mid(i, end - i);
+            i = end;
+            continue;
+        }
+        if (c == QLatin1Char('/') && i + 1 < n && sql[i + 1] == QLatin1Char('*')) {
+            qsizetype end = sql.indexOf(QLatin1String("*/"), i + 2);
+            end = end < 0 ? n : end + 2;
+            out += sql.mid(i, end - i);
+            i = end;
+            continue;
+        }
+        if (c == QLatin1Char(':')) {
+            if (i + 1 < n && sql[i + 1] == QLatin1Char(':')) {
+                out += QLatin1String("::");
+                i += 2;
+                continue;
+            }
+            qsizetype end = i + 1;
+            while (end < n && isNameChar(sql[end]))
+                ++end;
+            if (end > i + 1) {
+                occurrences.append(sql.mid(i + 1, end - i - 1));
+                out += QLatin1Char('?');
+                i = end;
+                continue;
+            }
+        }
+        out += c;
+        ++i;
+    }
+    return out;
+}
+
+// ---- the query ---------------------------------------------------------------------------------
+
+Query::Query(Database &database, QObject *parent) : DataSet(database, parent), m_sql(*this) {}
+
+void Query::sqlChanged()
+{
+    close();
+    QStringList occurrences;
+    m_engineText = parseParameters(m_sql.text(), occurrences);
+    // One parameter per name; values of names that stay are kept.
+    std::vector<Param> params;
+    m_occurrences.clear();
+    for (const QString &name : occurrences) {
+        auto it = std::find_if(params.begin(), params.end(),
+                               [&](const Param &p) { return p.name().compare(name, Qt::CaseInsensitive) == 0; });
+        if (it == params.end()) {
+            params.emplace_back(name);
+            const auto old = std::find_if(m_params.begin(), m_params.end(), [&](const Param &p) {
+                return p.name().compare(name, Qt::CaseInsensitive) == 0;
+            });
+            if (old != m_params.end())
+                params.back().setValue(old->value());
+            it = params.end() - 1;
+        }
+        m_occurrences.push_back(static_cast<int>(it - params.begin()));
+    }
+    m_params = std::move(params);
+}
+
+Param &Query::paramByName(const QString &name)
+{
+    for (Param &p : m_params) {
+        if (p.name().compare(name, Qt::CaseInsensitive) == 0)
+            return p;
+    }
+    throw EDatabaseError(QStringLiteral("Parameter '%1' not found").arg(name));
+}
+
+void Query::bindParams(Database::Statement &statement) const
+{
+    sqlite3_stmt *stmt = statement.handle();
+    const int count = sqlite3_bind_parameter_count(stmt);
+    for (int i = 1; i <= count && i <= static_cast<int>(m_occurrences.size()); ++i) {
+        const Param &p = m_params[static_cast<size_t>(m_occurrences[static_cast<size_t>(i - 1)])];
+        if (p.isNull())
+            throw EDatabaseError(QStringLiteral("No value for parameter '%1'").arg(p.name()));
+        const QVariant &v = p.value();
+        int rc;
+        switch (v.typeId()) {
+        case QMetaType::QDate: {
+            const QByteArray iso = v.toDate().toString(Qt::ISODate).toLatin1();
+            rc = sqlite3_bind_text(stmt, i, iso.constData(), static_cast<int>(iso.size()), SQLITE_TRANSIENT);
+            break;
+        }
+        case QMetaType::QDateTime: {
+            const QByteArray iso = v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1();
+            rc = sqlite3_bind_text(stmt, i, iso.constData(), static_cast<int>(iso.size()), SQLITE_TRANSIENT);
+            break;
+        }
+        case QMetaType::Double: rc = sqlite3_bind_double(stmt, i, v.toDouble()); break;
+        case QMetaType::LongLong: rc = sqlite3_bind_int64(stmt, i, v.toLongLong()); break;
+        default: {
+            const QByteArray utf8 = v.toString().toUtf8();
+            rc = sqlite3_bind_text(stmt, i, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+        }
+        }
+        if (rc != SQLITE_OK)
+            throwSqliteError(database().handle());
+    }
+}
+
+void Query::load(std::vector<ColumnStore> &columns, std::vector<FieldDef> &defs)
+{
+    const auto statement = database().prepare(m_engineText);
+    const int count = statement->columnCount();
+    if (count == 0)
+        throw EDatabaseError(QStringLiteral("Error creating cursor handle"));
+    bindParams(*statement);
+    columns.resize(static_cast<size_t>(count));
+    database().run(*statement, [&](sqlite3_stmt *stmt) {
+        for (int c = 0; c < count; ++c)
+            columns[static_cast<size_t>(c)].append(stmt, c);
+    });
+    QStringList names;
+    for (int c = 0; c < count; ++c) {
+        ColumnStore &column = columns[static_cast<size_t>(c)];
+        column.finish();
+        const char *declared = sqlite3_column_decltype(statement->handle(), c);
+        const QString base = QString::fromUtf8(sqlite3_column_name(statement->handle(), c));
+        QString name = base;
+        for (int n = 1; names.contains(name, Qt::CaseInsensitive); ++n)
+            name = base + QLatin1Char('_') + QString::number(n);
+        names.append(name);
+        FieldDef def = fieldFromDeclaredType(QString::fromUtf8(declared ? declared : ""));
+        if (def.type == FieldType::ftUnknown)
+            def = inferFieldDef(name, column);
+        def.name = name;
+        defs.push_back(def);
+    }
+}
+
+void Query::execSQL()
+{
+    const auto statement = database().prepare(m_engineText);
+    bindParams(*statement);
+    database().run(*statement);
+}
+
+bool Query::returnsRows()
+{
+    return database().prepare(m_engineText)->columnCount() > 0;
+}
