@@ -90,7 +90,7 @@ std::vector<FieldDef> fitFields(std::vector<FieldDef> fields, const std::vector<
             def.size = 0;
         }
         if (def.type == FieldType::ftString && def.size == 0) {
-            int longest = 1;
+            int longest = rows.empty() ? 254 : 1;
             for (const Row &row : rows)
                 longest = std::max<int>(longest, static_cast<int>(QString::fromUtf8(row[f].bytes).size()));
             def.size = longest;
@@ -112,6 +112,7 @@ struct Database::Import {
 };
 
 struct Database::Access {
+    bool createsFromQuery = false; // CREATE TABLE ... AS SELECT
     std::set<QString> reads;
     std::set<QString> writes;
     std::vector<QString> creates;
@@ -138,6 +139,11 @@ int authorize(void *self, int action, const char *a3, const char *a4, const char
         const QString key = tracked(db, a3);
         if (key.isEmpty())
             return SQLITE_OK;
+        if (action == SQLITE_DELETE && key == d->m_dropping) {
+            // DROP TABLE asks about deleting the table's rows right after the drop itself.
+            d->m_dropping.clear();
+            return SQLITE_OK;
+        }
         if (access) {
             access->reads.insert(key);
             if (action != SQLITE_READ)
@@ -153,6 +159,7 @@ int authorize(void *self, int action, const char *a3, const char *a4, const char
     case SQLITE_DROP_TABLE:
     case SQLITE_DROP_TEMP_TABLE: {
         const QString key = tracked(db, a3);
+        d->m_dropping = key;
         if (access && !key.isEmpty())
             access->drops.push_back(key);
         return SQLITE_OK;
@@ -397,6 +404,9 @@ std::unique_ptr<Database::Statement> Database::prepare(const QString &sql)
             if (nextRc != SQLITE_OK || next)
                 throw EDBEngineError(QStringLiteral("Only one SQL statement can be run at a time"));
         }
+        static const QRegularExpression asQuery(QStringLiteral("\\bAS\\s*\\(?\\s*(SELECT|WITH|VALUES)\\b"),
+                                                QRegularExpression::CaseInsensitiveOption);
+        statement->m_access->createsFromQuery = asQuery.match(sql).hasMatch();
         for (const QString &name : statement->m_access->creates) {
             const QString path = newTablePath(name);
             if (!QFileInfo::exists(path))
@@ -467,8 +477,14 @@ void Database::createTableFiles(const Access &access)
         try {
             SqliteStatement info(m_db, QStringLiteral("PRAGMA main.table_info(%1)").arg(sqliteQuote(name)));
             while (info.step()) {
-                FieldDef f = fieldFromDeclaredType(info.text(2));
+                const QString declared = info.text(2);
+                FieldDef f = fieldFromDeclaredType(declared);
                 f.name = info.text(1);
+                // A column declared TEXT without a length holds text of any length: a memo.
+                static const QRegularExpression unbounded(QStringLiteral("^\\s*(TEXT|CLOB|LONG\\s+VARCHAR)\\s*$"),
+                                                          QRegularExpression::CaseInsensitiveOption);
+                if (!access.createsFromQuery && unbounded.match(declared).hasMatch())
+                    f.type = FieldType::ftMemo;
                 fields.push_back(f);
             }
             SqliteStatement select(m_db, QStringLiteral("SELECT * FROM main.%1").arg(sqliteQuote(name)));

@@ -69,6 +69,7 @@ private:
     Access *m_collecting = nullptr; // filled by the authorizer while preparing
     std::map<QString, std::map<qint64, int>> *m_changes = nullptr; // filled by the update hook
     bool m_internal = false;
+    QString m_dropping; // the table whose DROP TABLE is being prepared
     int m_attached = 0;
 };
 

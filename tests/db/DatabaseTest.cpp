@@ -37,3 +37,200 @@ TEST_F(DbTest, UpdatesAndDeletesReachTheFile)
     const auto r = rows("SELECT count(*) FROM \"klienci.dbf\"");
     EXPECT_EQ(r[0][0], QStringLiteral("4"));
 }
+
+TEST_F(DbTest, ReadsParadoxTablesWrittenByPxlib)
+{
+    const auto r = rows("SELECT * FROM \"towary.db\" ORDER BY Kod");
+    ASSERT_EQ(r.size(), 4u);
+    EXPECT_EQ(r[0], (QStringList{"10", "Żółw", "0", "0.0", "100.0", "2024-03-05", "08:30:00", "0", "2024-03-05 00:00:00"}));
+    EXPECT_EQ(r[1], (QStringList{"11", "Łódka", "3", "-1234.5", "101.0", "2024-03-06", "08:30:01", "1", "2024-03-05 01:00:00"}));
+    EXPECT_EQ(r[3], (QStringList{"13", "Pusty", "NULL", "NULL", "NULL", "NULL", "NULL", "NULL", "NULL"}));
+    EXPECT_EQ(declaredTypes("SELECT * FROM towary"),
+              (QStringList{"INTEGER", "VARCHAR(20)", "SMALLINT", "FLOAT", "MONEY DOUBLE", "DATE TEXT", "TIME TEXT",
+                           "BOOLEAN", "TIMESTAMP TEXT"}));
+}
+
+TEST_F(DbTest, NamesTablesInEveryWaySqlWritesThem)
+{
+    const struct {
+        const char *sql;
+        const char *count;
+    } cases[] = {
+        {"SELECT count(*) FROM klienci.dbf", "4"},
+        {"SELECT count(*) FROM [klienci.dbf]", "4"},
+        {"SELECT count(*) FROM `KLIENCI.DBF`", "4"},
+        {"SELECT count(*) FROM towary", "4"},
+        {"SELECT count(*) FROM \"towary.db\" t JOIN 'cennik.db' c ON c.Kod = t.Kod", "4"},
+        {"WITH k AS (SELECT * FROM \"klienci.dbf\") SELECT count(*) FROM k", "4"},
+        {"SELECT count(*) FROM (SELECT * FROM \"notatki.dbf\" WHERE KOD > 1)", "2"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(rows(QString::fromUtf8(c.sql)).at(0).at(0), QString::fromUtf8(c.count)) << c.sql;
+    QDir().mkdir("dane");
+    QFile::copy("klienci.dbf", "dane/Faktury.DBF");
+    QFile::copy("klienci.dbt", "dane/Faktury.DBT");
+    EXPECT_EQ(rows(QStringLiteral("SELECT count(*) FROM \"%1/dane/faktury.dbf\"").arg(dir.path())).at(0).at(0),
+              QStringLiteral("4"));
+    EXPECT_EQ(rows("SELECT count(*) FROM \"dane\\faktury.dbf\"").at(0).at(0), QStringLiteral("4"));
+}
+
+TEST_F(DbTest, ReadsATableAgainWhenItsFileChanged)
+{
+    EXPECT_EQ(rows("SELECT count(*) FROM \"notatki.dbf\"").at(0).at(0), QStringLiteral("3"));
+    QByteArray err;
+    ASSERT_EQ(testsupport::run(KWERIX_PYTHON, {"-c", "import dbf\nt = dbf.Table('notatki.dbf')\nt.open(dbf.READ_WRITE)\n"
+                                                     "t.append((4, 'nowa'))\nt.close()\n"},
+                               nullptr, &err),
+              0)
+        << err.toStdString();
+    EXPECT_EQ(rows("SELECT count(*), max(KOD) FROM \"notatki.dbf\"").at(0), (QStringList{"4", "4"}));
+}
+
+TEST_F(DbTest, ChangesToParadoxTablesReachTheFile)
+{
+    rows("UPDATE towary SET Nazwa = 'Żaba', Cena = 2.5 WHERE Kod = 11");
+    rows("DELETE FROM towary WHERE Kod = 10");
+    rows("INSERT INTO towary (Kod, Nazwa, Data) VALUES (20, 'Nowy towar', '2025-01-31')");
+    const QString out = pxcheck("towary.db");
+    EXPECT_TRUE(out.contains("nrec = 4")) << out.toStdString();
+    EXPECT_TRUE(out.contains("[11, 'Żaba', 3, 2.5, 101.0, datetime.date(2024, 3, 6), datetime.time(8, 30, 1), True,"))
+        << out.toStdString();
+    EXPECT_TRUE(out.contains("[12, 'Zwykly', -5, 0.5, 102.0, datetime.date(2024, 3, 7)")) << out.toStdString();
+    EXPECT_TRUE(out.contains("[13, 'Pusty', None, None, None, None, None, None, None]")) << out.toStdString();
+    EXPECT_TRUE(out.contains("[20, 'Nowy towar', None, None, None, datetime.date(2025, 1, 31), None, None, None]"))
+        << out.toStdString();
+    EXPECT_FALSE(out.contains("Żółw"));
+    EXPECT_EQ(rows("SELECT group_concat(Kod) FROM towary").at(0).at(0), QStringLiteral("11,12,13,20"));
+}
+
+TEST_F(DbTest, ManyInsertsIntoParadoxAddBlocks)
+{
+    for (int batch = 0; batch < 3; ++batch)
+        rows(QStringLiteral("INSERT INTO towary (Kod, Nazwa) WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                            "WHERE i < 200) SELECT 1000 * %1 + i, 'Towar ' || i FROM n")
+                 .arg(batch + 1));
+    const QString out = pxcheck("towary.db", {}, 0);
+    EXPECT_TRUE(out.contains("nrec = 604")) << out.toStdString();
+    EXPECT_TRUE(out.contains("rows decoded = 604")) << out.toStdString();
+    EXPECT_EQ(rows("SELECT count(*), sum(Kod) FROM towary").at(0).at(0), QStringLiteral("604"));
+}
+
+TEST_F(DbTest, KeyedParadoxTablesTakeOnlyChangesThatKeepTheirKeyOrder)
+{
+    rows("UPDATE cennik SET Cena = 9 WHERE Kod = 12");
+    EXPECT_TRUE(pxcheck("cennik.db").contains("[12, 'Zwykly', -5, 9.0,"));
+    const QByteArray before = testsupport::readBytes(path("cennik.db"));
+    for (const char *sql : {"INSERT INTO cennik (Kod) VALUES (99)", "DELETE FROM cennik WHERE Kod = 10",
+                            "UPDATE cennik SET Kod = 50 WHERE Kod = 11"}) {
+        EXPECT_THROW(rows(sql), EDBEngineError) << sql;
+        EXPECT_EQ(testsupport::readBytes(path("cennik.db")), before) << sql;
+    }
+    EXPECT_EQ(rows("SELECT count(*), max(Kod) FROM cennik").at(0), (QStringList{"4", "13"}));
+}
+
+TEST_F(DbTest, DbaseChangesKeepUntouchedRecordsDeletedMarksAndMemos)
+{
+    rows("DELETE FROM \"klienci.dbf\"");
+    EXPECT_EQ(pydbf("klienci.dbf", "[dbf.is_deleted(r) for r in t]"), QStringLiteral("[True, True, True, True, True]"));
+    EXPECT_EQ(pydbf("klienci.dbf", "len(t[0].uwagi)"), QStringLiteral("1280"));
+    EXPECT_EQ(rows("SELECT count(*) FROM \"klienci.dbf\"").at(0).at(0), QStringLiteral("0"));
+}
+
+TEST_F(DbTest, CreateAndDropTableMakeAndRemoveFiles)
+{
+    rows("CREATE TABLE \"nowa.dbf\" (NAZWA VARCHAR(15), KWOTA NUMERIC(10,2), ILE INTEGER, DZIEN DATE, OK BOOLEAN, OPIS TEXT)");
+    rows("INSERT INTO \"nowa.dbf\" VALUES ('Łąka', 12.34, 5, '2024-02-29', 1, 'opis')");
+    EXPECT_EQ(pydbf("nowa.dbf", "[tuple(r) for r in t]"),
+              QStringLiteral("[('Łąka           ', 12.34, 5, datetime.date(2024, 2, 29), True, 'opis')]"));
+    rows("CREATE TABLE nowa2 (Nazwa CHAR(10), Ile SMALLINT)");
+    rows("INSERT INTO nowa2 VALUES ('abc', 7)");
+    EXPECT_TRUE(pxcheck("nowa2.db").contains("['abc', 7]"));
+    rows("CREATE TABLE \"kopia.db\" AS SELECT NAZWA, SALDO FROM \"klienci.dbf\"");
+    EXPECT_TRUE(pxcheck("kopia.db").contains("rows decoded = 4"));
+    EXPECT_THROW(rows("CREATE TABLE \"kopia.db\" (a INT)"), EDBEngineError);
+    rows("CREATE TABLE IF NOT EXISTS \"kopia.db\" (a INT)");
+    rows("DROP TABLE \"nowa.dbf\"");
+    rows("DROP TABLE IF EXISTS \"kopia.db\"");
+    EXPECT_FALSE(QFile::exists("nowa.dbf"));
+    EXPECT_FALSE(QFile::exists("nowa.dbt"));
+    EXPECT_FALSE(QFile::exists("kopia.db"));
+    EXPECT_THROW(rows("SELECT * FROM \"nowa.dbf\""), EDBEngineError);
+}
+
+TEST_F(DbTest, DamagedTablesGiveAnErrorNamingTheFileAndChangeNothing)
+{
+    QByteArray dbf = testsupport::readBytes(path("klienci.dbf"));
+    testsupport::writeBytes(path("obciety.dbf"), dbf.left(dbf.size() - 100));
+    testsupport::writeBytes(path("tekst.dbf"), "to nie jest tabela\r\n");
+    testsupport::writeBytes(path("bezmemo.dbf"), dbf);
+    QByteArray px = testsupport::readBytes(path("towary.db"));
+    testsupport::writeBytes(path("zlyblok.db"), px.left(2048 + 100));
+    px[0x0E] = 7; // first block past the end of the file
+    testsupport::writeBytes(path("petla.db"), px);
+    const struct {
+        const char *table;
+        const char *problem;
+    } cases[] = {
+        {"obciety.dbf", "truncated"}, {"tekst.dbf", "not a dBASE table"}, {"bezmemo.dbf", "memo file"},
+        {"zlyblok.db", "truncated"}, {"petla.db", "damaged"},
+    };
+    for (const auto &c : cases) {
+        const QByteArray before = testsupport::readBytes(path(c.table));
+        try {
+            rows(QStringLiteral("SELECT * FROM \"%1\"").arg(c.table));
+            ADD_FAILURE() << c.table;
+        } catch (const EDBEngineError &e) {
+            EXPECT_TRUE(e.message().contains(c.problem)) << e.what();
+            EXPECT_TRUE(e.message().contains(path(c.table))) << e.what();
+        }
+        EXPECT_EQ(testsupport::readBytes(path(c.table)), before);
+    }
+}
+
+TEST_F(DbTest, RefusedValuesLeaveTheFileAsItWas)
+{
+    const QByteArray before = testsupport::readBytes(path("klienci.dbf"));
+    const struct {
+        const char *sql;
+        const char *problem;
+    } cases[] = {
+        {"UPDATE \"klienci.dbf\" SET NAZWA = 'Zażółć 日本'", "code page"},
+        {"UPDATE \"klienci.dbf\" SET MIASTO = 'Nazwa dłuższa niż dwadzieścia znaków'", "longer than the field"},
+        {"UPDATE \"klienci.dbf\" SET ILOSC = 123456", "does not fit"},
+        {"UPDATE \"klienci.dbf\" SET OD = 'jutro'", "not a date"},
+    };
+    for (const auto &c : cases) {
+        try {
+            rows(c.sql);
+            ADD_FAILURE() << c.sql;
+        } catch (const EDBEngineError &e) {
+            EXPECT_TRUE(e.message().contains(c.problem)) << e.what();
+        }
+        EXPECT_EQ(testsupport::readBytes(path("klienci.dbf")), before) << c.sql;
+    }
+    // The failed statements changed nothing in the engine either.
+    EXPECT_EQ(rows("SELECT NAZWA FROM \"klienci.dbf\" LIMIT 1").at(0).at(0), QStringLiteral("Zakład Łódź"));
+}
+
+TEST_F(DbTest, EngineRejectionsCarrySqliteMessages)
+{
+    const struct {
+        const char *sql;
+        const char *message;
+    } cases[] = {
+        {"SELEC 1", "near \"SELEC\": syntax error"},
+        {"SELECT * FROM \"brak.dbf\"", "no such table: brak.dbf"},
+        {"SELECT nieznana FROM \"klienci.dbf\"", "no such column: nieznana"},
+        {"SELECT 1; SELECT 2", "Only one SQL statement"},
+        {"ALTER TABLE \"klienci.dbf\" ADD COLUMN x INT", "not authorized"},
+    };
+    for (const auto &c : cases) {
+        try {
+            rows(c.sql);
+            ADD_FAILURE() << c.sql;
+        } catch (const EDBEngineError &e) {
+            EXPECT_TRUE(e.message().contains(c.message)) << e.what();
+        }
+    }
+    EXPECT_EQ(rows("SELECT 1; -- trailing comment").at(0).at(0), QStringLiteral("1"));
+}

@@ -11,6 +11,7 @@ void DbTest::SetUp()
     QByteArray err;
     ASSERT_EQ(run(KWERIX_PYTHON, {KWERIX_SOURCE_DIR "/tests/db/make_dbf_fixtures.py", dir.path()}, nullptr, &err), 0)
         << err.toStdString();
+    ASSERT_EQ(run(MAKE_PX_FIXTURE, {dir.path()}), 0);
     QDir::setCurrent(dir.path());
     db = std::make_unique<Database>();
 }
