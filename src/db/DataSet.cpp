@@ -245,6 +245,13 @@ FieldDef inferFieldDef(const QString &name, const ColumnStore &column)
 {
     FieldDef def;
     def.name = name;
+    bool allNull = true;
+    for (qsizetype row = 0; row < column.size() && allNull; ++row)
+        allNull = column.isNull(row);
+    if (allNull) {
+        def.size = 1;
+        return def;
+    }
     switch (column.storage()) {
     case ColumnStore::Storage::Integer: {
         bool small = true;
