@@ -456,7 +456,7 @@ bool ParadoxTable::looksLikeParadox(const QByteArray &header)
         && maxTableSize <= 32 && version >= 3 && version <= 15;
 }
 
-ParadoxTable::ParadoxTable(const QString &path) : TableFile(path)
+ParadoxTable::ParadoxTable(const QString &path, bool requireMemo) : TableFile(path)
 {
     PxDoc px;
     if (PX_open_file(px.doc, QFile::encodeName(path).constData()) < 0)
@@ -492,7 +492,7 @@ ParadoxTable::ParadoxTable(const QString &path) : TableFile(path)
     const qint64 blocks = head->px_fileblocks;
     if (QFileInfo(path).size() < m_headerSize + blocks * m_blockSize)
         throwTableError(QStringLiteral("The table is truncated: its header counts %1 data blocks.").arg(blocks), path);
-    if (m_hasMemo && !QFileInfo(memoPath()).isFile())
+    if (requireMemo && m_hasMemo && !QFileInfo(memoPath()).isFile())
         throwTableError(QStringLiteral("The memo file %1 is missing.").arg(QFileInfo(memoPath()).fileName()), path);
 }
 
@@ -806,7 +806,7 @@ void ParadoxTable::create(const QString &path, const std::vector<FieldDef> &fiel
     }
     try {
         // The new table reads its header back, so that records are encoded as readers will see them.
-        const ParadoxTable table(temporary);
+        const ParadoxTable table(temporary, false);
         file = fileaccess::readAll(temporary);
         MbFile memo = MbFile::empty(temporary);
         std::vector<RecordChange> inserts;

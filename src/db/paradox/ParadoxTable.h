@@ -11,7 +11,7 @@ class SingleByteCodec;
 // misreads nulls, aborts on memo files and crashes on long text.
 class ParadoxTable : public TableFile {
 public:
-    explicit ParadoxTable(const QString &path);
+    explicit ParadoxTable(const QString &path) : ParadoxTable(path, true) {}
 
     static bool looksLikeParadox(const QByteArray &header);
     static void create(const QString &path, const std::vector<FieldDef> &fields,
@@ -32,6 +32,8 @@ public:
     };
 
 private:
+    // A new table's header is read before its memo file exists.
+    ParadoxTable(const QString &path, bool requireMemo);
     struct Layout;
     QString memoPath() const;
     void patch(QByteArray &file, class MbFile &memo, const std::vector<RecordChange> &changes) const;
