@@ -15,69 +15,99 @@ QByteArray realText(double value)
     char buffer[40];
     std::snprintf(buffer, sizeof buffer, "%.15g", value);
     QByteArray text(buffer);
-    if (std::isfinite(value) && !text.contains('.') && !text.contains('e') && !text.contains("inf") && !text.contains("nan"))
+    if (std::isfinite(value) && !text.contains('.') && !text.contains('e'))
         text += ".0";
     return text;
 }
 
+// The chunk that takes the next value: a new one, reserved whole, when the last is full.
+template <class T>
+std::vector<T> &chunkFor(std::vector<std::vector<T>> &chunks, qsizetype chunkSize)
+{
+    if (chunks.empty() || chunks.back().size() == static_cast<size_t>(chunkSize)) {
+        chunks.emplace_back();
+        chunks.back().reserve(static_cast<size_t>(chunkSize));
+    }
+    return chunks.back();
+}
+
 } // namespace
 
-void ColumnStore::markNotNull()
+void ColumnStore::startRow()
 {
-    const size_t word = static_cast<size_t>(m_rows) >> 6;
-    if (word >= m_nulls.size())
+    if ((static_cast<size_t>(m_rows) >> 6) >= m_nulls.size())
         m_nulls.push_back(0);
+}
+
+void ColumnStore::pushInteger(qint64 value)
+{
+    chunkFor(m_integers, kChunk).push_back(value);
+}
+
+void ColumnStore::pushReal(double value)
+{
+    chunkFor(m_reals, kChunk).push_back(value);
+}
+
+void ColumnStore::pushText(const char *data, qsizetype length)
+{
+    if (m_texts.empty() || m_texts.back().offsets.size() == static_cast<size_t>(kChunk) + 1) {
+        if (!m_texts.empty() && m_texts.back().text.capacity() > m_texts.back().text.size() * 5 / 4)
+            m_texts.back().text.shrink_to_fit();
+        m_texts.emplace_back();
+        m_texts.back().offsets.reserve(static_cast<size_t>(kChunk) + 1);
+    }
+    TextChunk &chunk = m_texts.back();
+    if (static_cast<quint64>(chunk.text.size()) + static_cast<quint64>(length) > std::numeric_limits<quint32>::max())
+        throw EDatabaseError(QStringLiteral("Wynik zapytania zawiera więcej tekstu, niż program może pomieścić"));
+    chunk.text.insert(chunk.text.end(), data, data + length);
+    chunk.offsets.push_back(static_cast<quint32>(chunk.text.size()));
 }
 
 void ColumnStore::appendNull()
 {
-    markNotNull();
+    startRow();
     m_nulls[static_cast<size_t>(m_rows) >> 6] |= std::uint64_t(1) << (m_rows & 63);
     switch (m_storage) {
-    case Storage::Integer: m_integers.push_back(0); break;
-    case Storage::Real: m_reals.push_back(0); break;
-    case Storage::Text: m_offsets.push_back(m_offsets.back()); break;
+    case Storage::Integer: pushInteger(0); break;
+    case Storage::Real: pushReal(0); break;
+    case Storage::Text: pushText(nullptr, 0); break;
     }
     ++m_rows;
 }
 
 void ColumnStore::widenToReal()
 {
-    m_reals.reserve(m_integers.capacity());
-    for (qint64 v : m_integers)
-        m_reals.push_back(static_cast<double>(v));
-    std::vector<qint64>().swap(m_integers);
+    std::vector<std::vector<double>> reals;
+    for (const auto &chunk : m_integers) {
+        reals.emplace_back();
+        reals.back().reserve(static_cast<size_t>(kChunk));
+        for (qint64 v : chunk)
+            reals.back().push_back(static_cast<double>(v));
+    }
+    m_integers.clear();
+    m_reals.swap(reals);
     m_storage = Storage::Real;
 }
 
 void ColumnStore::widenToText()
 {
-    std::vector<quint32> offsets{0};
-    std::vector<char> text;
-    const auto add = [&](const QByteArray &t) {
-        text.insert(text.end(), t.constBegin(), t.constEnd());
-        offsets.push_back(static_cast<quint32>(text.size()));
-    };
-    for (qsizetype row = 0; row < m_rows; ++row) {
-        if (isNull(row))
-            offsets.push_back(static_cast<quint32>(text.size()));
-        else
-            add(m_storage == Storage::Integer ? QByteArray::number(m_integers[static_cast<size_t>(row)])
-                                              : realText(m_reals[static_cast<size_t>(row)]));
-    }
-    std::vector<qint64>().swap(m_integers);
-    std::vector<double>().swap(m_reals);
-    m_text.swap(text);
-    m_offsets.swap(offsets);
+    const Storage from = m_storage;
+    const qsizetype rows = m_rows;
+    auto integers = std::move(m_integers);
+    auto reals = std::move(m_reals);
+    m_integers.clear();
+    m_reals.clear();
     m_storage = Storage::Text;
-}
-
-void ColumnStore::appendText(const char *data, qsizetype length)
-{
-    if (static_cast<quint64>(m_text.size()) + static_cast<quint64>(length) > std::numeric_limits<quint32>::max())
-        throw EDatabaseError(QStringLiteral("Wynik zapytania zawiera więcej tekstu, niż program może pomieścić (4 GB)"));
-    m_text.insert(m_text.end(), data, data + length);
-    m_offsets.push_back(static_cast<quint32>(m_text.size()));
+    for (qsizetype row = 0; row < rows; ++row) {
+        if (isNull(row)) {
+            pushText(nullptr, 0);
+            continue;
+        }
+        const size_t c = static_cast<size_t>(row >> kShift), i = static_cast<size_t>(row & kMask);
+        const QByteArray text = from == Storage::Integer ? QByteArray::number(integers[c][i]) : realText(reals[c][i]);
+        pushText(text.constData(), text.size());
+    }
 }
 
 void ColumnStore::append(sqlite3_stmt *stmt, int column)
@@ -87,24 +117,27 @@ void ColumnStore::append(sqlite3_stmt *stmt, int column)
         appendNull();
         return;
     }
+    startRow();
     if (type == SQLITE_INTEGER && m_storage == Storage::Integer) {
-        markNotNull();
-        m_integers.push_back(sqlite3_column_int64(stmt, column));
+        pushInteger(sqlite3_column_int64(stmt, column));
     } else if ((type == SQLITE_INTEGER || type == SQLITE_FLOAT) && m_storage != Storage::Text) {
         if (m_storage == Storage::Integer)
             widenToReal();
-        markNotNull();
-        m_reals.push_back(sqlite3_column_double(stmt, column));
+        pushReal(sqlite3_column_double(stmt, column));
     } else {
         if (m_storage != Storage::Text)
             widenToText();
-        markNotNull();
         if (type == SQLITE_BLOB) {
             m_hasBlobs = true;
-            appendText(static_cast<const char *>(sqlite3_column_blob(stmt, column)), sqlite3_column_bytes(stmt, column));
-        } else {
+            const auto *data = static_cast<const char *>(sqlite3_column_blob(stmt, column));
+            pushText(data, sqlite3_column_bytes(stmt, column));
+        } else if (type == SQLITE_TEXT) {
             const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(stmt, column));
-            appendText(text, sqlite3_column_bytes(stmt, column));
+            pushText(text, sqlite3_column_bytes(stmt, column));
+        } else {
+            const QByteArray text = type == SQLITE_INTEGER ? QByteArray::number(sqlite3_column_int64(stmt, column))
+                                                           : realText(sqlite3_column_double(stmt, column));
+            pushText(text.constData(), text.size());
         }
     }
     ++m_rows;
@@ -112,63 +145,47 @@ void ColumnStore::append(sqlite3_stmt *stmt, int column)
 
 void ColumnStore::append(const Cell &cell)
 {
-    switch (cell.kind) {
-    case Cell::Null:
+    if (cell.kind == Cell::Null) {
         appendNull();
         return;
-    case Cell::Integer:
-        if (m_storage == Storage::Integer) {
-            markNotNull();
-            m_integers.push_back(cell.i);
-            ++m_rows;
-            return;
-        }
-        [[fallthrough]];
-    case Cell::Real:
-        if (m_storage != Storage::Text) {
-            if (m_storage == Storage::Integer)
-                widenToReal();
-            markNotNull();
-            m_reals.push_back(cell.asDouble());
-            ++m_rows;
-            return;
-        }
-        {
-            markNotNull();
-            const QByteArray text = cell.kind == Cell::Integer ? QByteArray::number(cell.i) : realText(cell.r);
-            appendText(text.constData(), text.size());
-            ++m_rows;
-            return;
-        }
-    case Cell::Text:
-    case Cell::Blob:
+    }
+    startRow();
+    const bool number = cell.kind == Cell::Integer || cell.kind == Cell::Real;
+    if (cell.kind == Cell::Integer && m_storage == Storage::Integer) {
+        pushInteger(cell.i);
+    } else if (number && m_storage != Storage::Text) {
+        if (m_storage == Storage::Integer)
+            widenToReal();
+        pushReal(cell.asDouble());
+    } else {
         if (m_storage != Storage::Text)
             widenToText();
-        markNotNull();
         m_hasBlobs = m_hasBlobs || cell.kind == Cell::Blob;
-        appendText(cell.bytes.constData(), cell.bytes.size());
-        ++m_rows;
-        return;
+        const QByteArray text = number ? (cell.kind == Cell::Integer ? QByteArray::number(cell.i) : realText(cell.r))
+                                       : cell.bytes;
+        pushText(text.constData(), text.size());
     }
+    ++m_rows;
 }
 
 void ColumnStore::finish()
 {
-    m_integers.shrink_to_fit();
-    m_reals.shrink_to_fit();
-    m_text.shrink_to_fit();
-    m_offsets.shrink_to_fit();
-    m_nulls.shrink_to_fit();
+    if (!m_integers.empty())
+        m_integers.back().shrink_to_fit();
+    if (!m_reals.empty())
+        m_reals.back().shrink_to_fit();
+    if (!m_texts.empty()) {
+        m_texts.back().text.shrink_to_fit();
+        m_texts.back().offsets.shrink_to_fit();
+    }
 }
 
 qint64 ColumnStore::integerAt(qsizetype row) const
 {
+    const size_t c = static_cast<size_t>(row >> kShift), i = static_cast<size_t>(row & kMask);
     switch (m_storage) {
-    case Storage::Integer: return m_integers[static_cast<size_t>(row)];
-    case Storage::Real: {
-        const double v = m_reals[static_cast<size_t>(row)];
-        return std::isfinite(v) ? static_cast<qint64>(v) : 0;
-    }
+    case Storage::Integer: return m_integers[c][i];
+    case Storage::Real: return std::isfinite(m_reals[c][i]) ? static_cast<qint64>(m_reals[c][i]) : 0;
     case Storage::Text: return textAt(row).trimmed().toLongLong();
     }
     return 0;
@@ -176,9 +193,10 @@ qint64 ColumnStore::integerAt(qsizetype row) const
 
 double ColumnStore::realAt(qsizetype row) const
 {
+    const size_t c = static_cast<size_t>(row >> kShift), i = static_cast<size_t>(row & kMask);
     switch (m_storage) {
-    case Storage::Integer: return static_cast<double>(m_integers[static_cast<size_t>(row)]);
-    case Storage::Real: return m_reals[static_cast<size_t>(row)];
+    case Storage::Integer: return static_cast<double>(m_integers[c][i]);
+    case Storage::Real: return m_reals[c][i];
     case Storage::Text: return textAt(row).trimmed().toDouble();
     }
     return 0;
@@ -186,18 +204,21 @@ double ColumnStore::realAt(qsizetype row) const
 
 const char *ColumnStore::textData(qsizetype row, qsizetype &length) const
 {
-    const quint32 begin = m_offsets[static_cast<size_t>(row)];
-    length = static_cast<qsizetype>(m_offsets[static_cast<size_t>(row) + 1] - begin);
-    return m_text.data() + begin;
+    const TextChunk &chunk = m_texts[static_cast<size_t>(row >> kShift)];
+    const size_t i = static_cast<size_t>(row & kMask);
+    const quint32 begin = chunk.offsets[i];
+    length = static_cast<qsizetype>(chunk.offsets[i + 1] - begin);
+    return chunk.text.data() + begin;
 }
 
 QByteArray ColumnStore::textAt(qsizetype row) const
 {
     if (isNull(row))
         return {};
+    const size_t c = static_cast<size_t>(row >> kShift), i = static_cast<size_t>(row & kMask);
     switch (m_storage) {
-    case Storage::Integer: return QByteArray::number(m_integers[static_cast<size_t>(row)]);
-    case Storage::Real: return realText(m_reals[static_cast<size_t>(row)]);
+    case Storage::Integer: return QByteArray::number(m_integers[c][i]);
+    case Storage::Real: return realText(m_reals[c][i]);
     case Storage::Text: {
         qsizetype length;
         const char *data = textData(row, length);
@@ -212,8 +233,8 @@ Cell ColumnStore::cellAt(qsizetype row) const
     if (isNull(row))
         return Cell::null();
     switch (m_storage) {
-    case Storage::Integer: return Cell::integer(m_integers[static_cast<size_t>(row)]);
-    case Storage::Real: return Cell::real(m_reals[static_cast<size_t>(row)]);
+    case Storage::Integer: return Cell::integer(integerAt(row));
+    case Storage::Real: return Cell::real(realAt(row));
     case Storage::Text: return m_hasBlobs ? Cell::blob(textAt(row)) : Cell::text(textAt(row));
     }
     return Cell::null();
@@ -221,6 +242,12 @@ Cell ColumnStore::cellAt(qsizetype row) const
 
 size_t ColumnStore::memoryBytes() const
 {
-    return m_integers.capacity() * sizeof(qint64) + m_reals.capacity() * sizeof(double) + m_text.capacity()
-        + m_offsets.capacity() * sizeof(quint32) + m_nulls.capacity() * sizeof(std::uint64_t);
+    size_t bytes = m_nulls.capacity() * sizeof(std::uint64_t);
+    for (const auto &c : m_integers)
+        bytes += c.capacity() * sizeof(qint64);
+    for (const auto &c : m_reals)
+        bytes += c.capacity() * sizeof(double);
+    for (const auto &c : m_texts)
+        bytes += c.text.capacity() + c.offsets.capacity() * sizeof(quint32);
+    return bytes;
 }

@@ -4,20 +4,22 @@
 
 #include <QByteArray>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 struct sqlite3_stmt;
 
-// One result column held compactly: 64-bit integers, doubles, or UTF-8 texts packed into one buffer
-// with 32-bit offsets; nulls in a bit set. A column starts as integers and widens to doubles or
-// texts when a value needs it.
+// One result column held compactly in chunks of 65,536 rows: 64-bit integers, doubles, or UTF-8
+// texts packed into one buffer per chunk with 32-bit offsets; nulls in a bit set. A column starts
+// as integers and widens to doubles or texts when a value needs it. Chunks never move once filled,
+// so a growing column copies nothing.
 class ColumnStore {
 public:
     enum class Storage { Integer, Real, Text };
 
     void append(sqlite3_stmt *stmt, int column);
     void append(const Cell &cell);
-    // Gives back the spare capacity once every row is in.
+    // Gives back the spare capacity of the last chunk once every row is in.
     void finish();
 
     qsizetype size() const { return m_rows; }
@@ -34,18 +36,28 @@ public:
     size_t memoryBytes() const;
 
 private:
+    static constexpr int kShift = 16;
+    static constexpr qsizetype kChunk = qsizetype(1) << kShift;
+    static constexpr qsizetype kMask = kChunk - 1;
+
+    struct TextChunk {
+        std::vector<char> text;
+        std::vector<quint32> offsets{0};
+    };
+
+    void startRow();
     void appendNull();
-    void markNotNull();
     void widenToReal();
     void widenToText();
-    void appendText(const char *data, qsizetype length);
+    void pushInteger(qint64 value);
+    void pushReal(double value);
+    void pushText(const char *data, qsizetype length);
 
     Storage m_storage = Storage::Integer;
     qsizetype m_rows = 0;
-    std::vector<qint64> m_integers;
-    std::vector<double> m_reals;
-    std::vector<char> m_text;
-    std::vector<quint32> m_offsets{0};
+    std::vector<std::vector<qint64>> m_integers;
+    std::vector<std::vector<double>> m_reals;
+    std::vector<TextChunk> m_texts;
     std::vector<std::uint64_t> m_nulls;
     bool m_hasBlobs = false;
 };

@@ -4,6 +4,7 @@
 #include "platform/Errors.h"
 
 #include <QDate>
+#include <sqlite3.h>
 #include <QRegularExpression>
 #include <numeric>
 
@@ -27,21 +28,21 @@ void DataSet::open()
 {
     if (m_active)
         return;
-    std::vector<ColumnStore> columns;
+    Columns columns;
     std::vector<FieldDef> defs;
     load(columns, defs);
     resetViews([&] {
         m_columns = std::move(columns);
         m_fields.clear();
         for (size_t i = 0; i < defs.size(); ++i)
-            m_fields.push_back(std::make_unique<Field>(*this, static_cast<int>(i), defs[i], m_columns[i]));
+            m_fields.push_back(std::make_unique<Field>(*this, static_cast<int>(i), defs[i], (*m_columns)[i]));
         m_active = true;
         try {
             applyFilter();
         } catch (...) {
             m_active = false;
             m_fields.clear();
-            m_columns.clear();
+            m_columns.reset();
             m_visible.clear();
             m_current = -1;
             throw;
@@ -56,7 +57,7 @@ void DataSet::close()
     resetViews([&] {
         m_active = false;
         m_fields.clear();
-        m_columns.clear();
+        m_columns.reset();
         m_visible.clear();
         m_current = -1;
         m_eof = m_bof = true;
@@ -90,7 +91,7 @@ std::vector<FieldDef> DataSet::fieldDefs() const
 
 void DataSet::applyFilter()
 {
-    const qsizetype rows = m_columns.empty() ? 0 : m_columns.front().size();
+    const qsizetype rows = !m_columns || m_columns->empty() ? 0 : m_columns->front().size();
     std::vector<qsizetype> visible;
     if (m_filtered && !m_filter.trimmed().isEmpty()) {
         const auto expression = FilterExpression::parse(m_filter);
@@ -236,8 +237,10 @@ bool DataSet::locate(const QString &fields, const QVariant &values, LocateOption
 size_t DataSet::memoryBytes() const
 {
     size_t bytes = m_visible.capacity() * sizeof(qsizetype);
-    for (const ColumnStore &c : m_columns)
-        bytes += c.memoryBytes();
+    if (m_columns) {
+        for (const ColumnStore &c : *m_columns)
+            bytes += c.memoryBytes();
+    }
     return bytes;
 }
 
@@ -287,4 +290,31 @@ FieldDef inferFieldDef(const QString &name, const ColumnStore &column)
     def.type = any && dates ? FieldType::ftDate : any && stamps ? FieldType::ftDateTime : FieldType::ftString;
     def.size = def.type == FieldType::ftString ? std::max(longest, 1) : 0;
     return def;
+}
+
+void DataSet::fetch(Database &database, Database::Statement &statement, Columns &columns, std::vector<FieldDef> &defs)
+{
+    const int count = statement.columnCount();
+    auto stores = std::make_shared<std::vector<ColumnStore>>(static_cast<size_t>(count));
+    database.run(statement, [&](sqlite3_stmt *stmt) {
+        for (int c = 0; c < count; ++c)
+            (*stores)[static_cast<size_t>(c)].append(stmt, c);
+    });
+    QStringList names;
+    for (int c = 0; c < count; ++c) {
+        ColumnStore &column = (*stores)[static_cast<size_t>(c)];
+        column.finish();
+        const char *declared = sqlite3_column_decltype(statement.handle(), c);
+        const QString base = QString::fromUtf8(sqlite3_column_name(statement.handle(), c));
+        QString name = base;
+        for (int n = 1; names.contains(name, Qt::CaseInsensitive); ++n)
+            name = base + QLatin1Char('_') + QString::number(n);
+        names.append(name);
+        FieldDef def = fieldFromDeclaredType(QString::fromUtf8(declared ? declared : ""));
+        if (def.type == FieldType::ftUnknown)
+            def = inferFieldDef(name, column);
+        def.name = name;
+        defs.push_back(def);
+    }
+    columns = std::move(stores);
 }

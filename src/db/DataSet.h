@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ColumnStore.h"
+#include "Database.h"
 #include "Field.h"
 
 #include <QFlags>
@@ -9,7 +10,6 @@
 #include <memory>
 #include <vector>
 
-class Database;
 
 // A data set: rows held in compact column storage, fields over them, a current record, a filter
 // and Locate. Views follow it through its signals and read cells by row without copying.
@@ -78,8 +78,14 @@ signals:
     void currentChanged(int record);
 
 protected:
-    // Fills the columns and field definitions of a new result; the data set is closed.
-    virtual void load(std::vector<ColumnStore> &columns, std::vector<FieldDef> &defs) = 0;
+    using Columns = std::shared_ptr<const std::vector<ColumnStore>>;
+    // Gives the columns and field definitions of a new result; the data set is closed.
+    virtual void load(Columns &columns, std::vector<FieldDef> &defs) = 0;
+
+    // Reads every row of a prepared statement into new columns, with the field definitions told
+    // by the declared types or, for expressions, by the values.
+    static void fetch(Database &database, Database::Statement &statement, Columns &columns,
+                      std::vector<FieldDef> &defs);
 
 private:
     void applyFilter();
@@ -88,7 +94,7 @@ private:
 
     Database &m_database;
     bool m_active = false;
-    std::vector<ColumnStore> m_columns;
+    Columns m_columns; // shared with a query's cache of its last result
     std::vector<std::unique_ptr<Field>> m_fields;
     std::vector<qsizetype> m_visible;
     int m_current = -1;

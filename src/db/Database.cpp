@@ -1,5 +1,6 @@
 #include "Database.h"
 
+#include "RowPipe.h"
 #include "SqliteUtil.h"
 #include "platform/Errors.h"
 #include "platform/Paths.h"
@@ -183,7 +184,9 @@ void onUpdate(void *self, int op, const char *db, const char *table, long long r
 
 Database::Database()
 {
-    if (sqlite3_open_v2(":memory:", &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
+    // One thread uses the engine: no mutexes.
+    if (sqlite3_open_v2(":memory:", &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr)
+        != SQLITE_OK)
         throw EDBEngineError(QStringLiteral("The database engine can't start: %1").arg(QString::fromUtf8(sqlite3_errmsg(m_db))));
     sqlite3_extended_result_codes(m_db, 0);
     internal(QStringLiteral("PRAGMA temp_store = MEMORY"));
@@ -268,7 +271,7 @@ void Database::importInto(const QString &schema, const QString &table, const QSt
         try {
             SqliteStatement insert(m_db, QStringLiteral("INSERT INTO %1(%2) VALUES(%3)").arg(target, quoted.join(','), marks.join(',')));
             qint64 maxRowid = 0;
-            import->file->read([&](qint64 recNo, const Row &row) {
+            readTableFileInParallel(*import->file, [&](qint64 recNo, const Row &row) {
                 sqlite3_reset(insert.handle());
                 insert.bind(1, Cell::integer(recNo + 1));
                 for (size_t i = 0; i < row.size(); ++i)
@@ -319,6 +322,7 @@ void Database::dropImport(const QString &key)
     const Import &import = *it->second;
     const QString target = sqliteQuote(import.schema) + QLatin1Char('.') + sqliteQuote(import.table);
     m_imports.erase(it);
+    ++m_generation;
     internal(QStringLiteral("DROP TABLE IF EXISTS %1").arg(target));
 }
 
@@ -541,6 +545,8 @@ void Database::run(Statement &statement, const std::function<void(sqlite3_stmt *
         }
         m_changes = nullptr;
         sqlite3_reset(statement.m_stmt);
+        if (!sqlite3_stmt_readonly(statement.m_stmt))
+            ++m_generation;
         writeChanges(changes);
         createTableFiles(*statement.m_access);
         dropTableFiles(*statement.m_access);

@@ -45,6 +45,8 @@ public:
     static QString tableFilePath(const QString &name);
     // Forgets every imported table, so that the next reference reads its file again.
     void forgetImports();
+    // Changes whenever a statement, a table file or an import may have changed what a query returns.
+    quint64 generation() const { return m_generation; }
 
 private:
     struct Import;
@@ -70,7 +72,7 @@ private:
     std::map<QString, std::map<qint64, int>> *m_changes = nullptr; // filled by the update hook
     bool m_internal = false;
     QString m_dropping; // the table whose DROP TABLE is being prepared
-    int m_attached = 0;
+    quint64 m_generation = 0;
 };
 
 class Database::Statement {

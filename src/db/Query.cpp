@@ -6,6 +6,7 @@
 #include "platform/Numbers.h"
 #include "platform/RegionalSettings.h"
 
+#include <QRegularExpression>
 #include <sqlite3.h>
 
 // ---- SQL text ----------------------------------------------------------------------------------
@@ -203,34 +204,39 @@ void Query::bindParams(Database::Statement &statement) const
     }
 }
 
-void Query::load(std::vector<ColumnStore> &columns, std::vector<FieldDef> &defs)
+QString Query::cacheKey() const
+{
+    // Results of functions that answer differently each time are never reused.
+    static const QRegularExpression volatileSql(
+        QStringLiteral("random|'now'|\"now\"|current_(date|time|timestamp)|changes\\s*\\(|last_insert_rowid"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (volatileSql.match(m_engineText).hasMatch())
+        return {};
+    QString key = QString::number(database().generation()) + QLatin1Char('\n') + m_engineText;
+    for (const int p : m_occurrences) {
+        const QVariant &v = m_params[static_cast<size_t>(p)].value();
+        key += QLatin1Char('\n') + QString::number(v.typeId()) + QLatin1Char(':') + v.toString();
+    }
+    return key;
+}
+
+void Query::load(Columns &columns, std::vector<FieldDef> &defs)
 {
     const auto statement = database().prepare(m_engineText);
-    const int count = statement->columnCount();
-    if (count == 0)
+    if (statement->columnCount() == 0)
         throw EDatabaseError(QStringLiteral("Error creating cursor handle"));
     bindParams(*statement);
-    columns.resize(static_cast<size_t>(count));
-    database().run(*statement, [&](sqlite3_stmt *stmt) {
-        for (int c = 0; c < count; ++c)
-            columns[static_cast<size_t>(c)].append(stmt, c);
-    });
-    QStringList names;
-    for (int c = 0; c < count; ++c) {
-        ColumnStore &column = columns[static_cast<size_t>(c)];
-        column.finish();
-        const char *declared = sqlite3_column_decltype(statement->handle(), c);
-        const QString base = QString::fromUtf8(sqlite3_column_name(statement->handle(), c));
-        QString name = base;
-        for (int n = 1; names.contains(name, Qt::CaseInsensitive); ++n)
-            name = base + QLatin1Char('_') + QString::number(n);
-        names.append(name);
-        FieldDef def = fieldFromDeclaredType(QString::fromUtf8(declared ? declared : ""));
-        if (def.type == FieldType::ftUnknown)
-            def = inferFieldDef(name, column);
-        def.name = name;
-        defs.push_back(def);
+    // The same statement over unchanged tables gives the same rows: the last result is reused.
+    const QString key = cacheKey();
+    if (!key.isEmpty() && key == m_cacheKey) {
+        columns = m_cachedColumns;
+        defs = m_cachedDefs;
+        return;
     }
+    fetch(database(), *statement, columns, defs);
+    m_cacheKey = key;
+    m_cachedColumns = columns;
+    m_cachedDefs = defs;
 }
 
 void Query::execSQL()

@@ -85,13 +85,18 @@ public:
 private:
     friend class SqlLines;
     void sqlChanged();
-    void load(std::vector<ColumnStore> &columns, std::vector<FieldDef> &defs) override;
+    void load(Columns &columns, std::vector<FieldDef> &defs) override;
     void bindParams(Database::Statement &statement) const;
+    QString cacheKey() const;
 
     SqlLines m_sql;
     std::vector<Param> m_params;
     std::vector<int> m_occurrences; // parameter of every "?" in order
     QString m_engineText;
+    // The last result, reused while the statement, its parameters and the tables stay the same.
+    QString m_cacheKey;
+    Columns m_cachedColumns;
+    std::vector<FieldDef> m_cachedDefs;
 };
 
 // The parameters of SQL text, in order of appearance, not inside string literals, quoted names or

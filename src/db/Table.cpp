@@ -77,7 +77,7 @@ void Table::reorder()
     open();
 }
 
-void Table::load(std::vector<ColumnStore> &columns, std::vector<FieldDef> &defs)
+void Table::load(Columns &columns, std::vector<FieldDef> &defs)
 {
     if (m_indexDefs.empty() && m_indexName.isEmpty())
         updateIndexDefs();
@@ -88,21 +88,7 @@ void Table::load(std::vector<ColumnStore> &columns, std::vector<FieldDef> &defs)
                             .arg(sqliteQuote(m_tableName),
                                  order.isEmpty() ? QString() : QStringLiteral(" ORDER BY ") + order.join(','));
     const auto statement = database().prepare(sql);
-    const int count = statement->columnCount();
-    columns.resize(static_cast<size_t>(count));
-    database().run(*statement, [&](sqlite3_stmt *stmt) {
-        for (int c = 0; c < count; ++c)
-            columns[static_cast<size_t>(c)].append(stmt, c);
-    });
-    for (int c = 0; c < count; ++c) {
-        columns[static_cast<size_t>(c)].finish();
-        const char *declared = sqlite3_column_decltype(statement->handle(), c);
-        FieldDef def = fieldFromDeclaredType(QString::fromUtf8(declared ? declared : ""));
-        def.name = QString::fromUtf8(sqlite3_column_name(statement->handle(), c));
-        if (def.type == FieldType::ftUnknown)
-            def = inferFieldDef(def.name, columns[static_cast<size_t>(c)]);
-        defs.push_back(def);
-    }
+    fetch(database(), *statement, columns, defs);
 }
 
 namespace {

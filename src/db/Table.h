@@ -27,7 +27,7 @@ public:
     Field *indexField(int i) const;
 
 private:
-    void load(std::vector<ColumnStore> &columns, std::vector<FieldDef> &defs) override;
+    void load(Columns &columns, std::vector<FieldDef> &defs) override;
     QStringList orderFields() const;
     void reorder();
 

@@ -103,15 +103,26 @@ QByteArray SingleByteCodec::encodeStrict(const QString &text) const
     return encode(text);
 }
 
-void SingleByteCodec::appendUtf8(QByteArray &out, const char *bytes, qsizetype length) const
+qsizetype SingleByteCodec::toUtf8(const char *bytes, qsizetype length, char *out) const
 {
+    char *p = out;
     for (qsizetype i = 0; i < length; ++i) {
         const unsigned char *seq = m_utf8[static_cast<unsigned char>(bytes[i])];
-        if (seq[0] == 1)
-            out.append(static_cast<char>(seq[1]));
-        else
-            out.append(reinterpret_cast<const char *>(seq + 1), seq[0]);
+        p[0] = static_cast<char>(seq[1]);
+        if (seq[0] > 1) {
+            p[1] = static_cast<char>(seq[2]);
+            p[2] = static_cast<char>(seq[3]);
+        }
+        p += seq[0];
     }
+    return p - out;
+}
+
+void SingleByteCodec::appendUtf8(QByteArray &out, const char *bytes, qsizetype length) const
+{
+    const qsizetype start = out.size();
+    out.resize(start + 3 * length);
+    out.resize(start + toUtf8(bytes, length, out.data() + start));
 }
 
 bool SingleByteCodec::fromUtf8(const char *utf8, qsizetype length, QByteArray &out) const

@@ -25,6 +25,9 @@ public:
 
     // Straight between the code page and UTF-8, for the database engine's text.
     void appendUtf8(QByteArray &out, const char *bytes, qsizetype length) const;
+    // Writes the UTF-8 of the bytes into out, which has room for three bytes per input byte;
+    // returns the number of bytes written.
+    qsizetype toUtf8(const char *bytes, qsizetype length, char *out) const;
     // UTF-8 to the code page; false (out unchanged past what was done) when a character is missing.
     bool fromUtf8(const char *utf8, qsizetype length, QByteArray &out) const;
 

@@ -20,17 +20,110 @@
 
 namespace {
 
-// shapelib opens "<base>.dbf" or "<base>.DBF" itself; the hook opens the exact file meant instead,
-// whatever its name, and no code page (.cpg) file.
+// shapelib works on the file through these hooks: the whole file is read into memory when opened
+// and written back when closed, so that records cost no system calls. shapelib opens "<base>.dbf"
+// or "<base>.DBF" itself; the hooks open the exact file meant instead, whatever its name, and no
+// code page (.cpg) file.
 thread_local const char *t_dbfPath = nullptr;
 thread_local QString t_shapelibError;
 
-SAFile openExactFile(const char *name, const char *access)
+struct MemoryFile {
+    QByteArray path;
+    QByteArray data;          // a file being written, whole
+    std::unique_ptr<QFile> mapped; // a file only read, mapped into memory
+    const char *bytes = nullptr;
+    qint64 size = 0;
+    qint64 pos = 0;
+    bool dirty = false;
+};
+
+MemoryFile *memoryFile(SAFile file)
+{
+    return reinterpret_cast<MemoryFile *>(file);
+}
+
+SAFile openFile(const char *name, const char *access)
 {
     const size_t n = std::strlen(name);
     if (n >= 4 && strcasecmp(name + n - 4, ".cpg") == 0)
         return nullptr;
-    return reinterpret_cast<SAFile>(std::fopen(t_dbfPath ? t_dbfPath : name, access));
+    auto file = std::make_unique<MemoryFile>();
+    file->path = t_dbfPath ? t_dbfPath : name;
+    if (access[0] == 'w') {
+        file->dirty = true;
+    } else if (std::strchr(access, '+')) {
+        QFile disk(QFile::decodeName(file->path));
+        if (!disk.open(QIODevice::ReadOnly))
+            return nullptr;
+        file->data = disk.readAll();
+    } else {
+        file->mapped = std::make_unique<QFile>(QFile::decodeName(file->path));
+        if (!file->mapped->open(QIODevice::ReadOnly))
+            return nullptr;
+        file->size = file->mapped->size();
+        file->bytes = file->size > 0 ? reinterpret_cast<const char *>(file->mapped->map(0, file->size)) : "";
+        if (!file->bytes)
+            return nullptr;
+    }
+    return reinterpret_cast<SAFile>(file.release());
+}
+
+SAOffset readFile(void *p, SAOffset size, SAOffset count, SAFile handle)
+{
+    MemoryFile *f = memoryFile(handle);
+    if (size == 0)
+        return 0;
+    const char *bytes = f->mapped ? f->bytes : f->data.constData();
+    const qint64 total = f->mapped ? f->size : f->data.size();
+    const qint64 available = std::max<qint64>(0, total - f->pos);
+    const SAOffset items = std::min<SAOffset>(count, static_cast<SAOffset>(available) / size);
+    std::memcpy(p, bytes + f->pos, items * size);
+    f->pos += static_cast<qint64>(items * size);
+    return items;
+}
+
+SAOffset writeFile(void *p, SAOffset size, SAOffset count, SAFile handle)
+{
+    MemoryFile *f = memoryFile(handle);
+    const qint64 bytes = static_cast<qint64>(size * count);
+    if (f->pos + bytes > f->data.size())
+        f->data.resize(f->pos + bytes, '\0');
+    std::memcpy(f->data.data() + f->pos, p, static_cast<size_t>(bytes));
+    f->pos += bytes;
+    f->dirty = true;
+    return count;
+}
+
+SAOffset seekFile(SAFile handle, SAOffset offset, int whence)
+{
+    MemoryFile *f = memoryFile(handle);
+    const qint64 end = f->mapped ? f->size : f->data.size();
+    const qint64 base = whence == SEEK_CUR ? f->pos : whence == SEEK_END ? end : 0;
+    f->pos = base + static_cast<qint64>(offset);
+    return 0;
+}
+
+SAOffset tellFile(SAFile handle)
+{
+    return static_cast<SAOffset>(memoryFile(handle)->pos);
+}
+
+int flushFile(SAFile)
+{
+    return 0;
+}
+
+int closeFile(SAFile handle)
+{
+    std::unique_ptr<MemoryFile> f(memoryFile(handle));
+    if (!f->dirty)
+        return 0;
+    QFile disk(QFile::decodeName(f->path));
+    if (!disk.open(QIODevice::WriteOnly | QIODevice::Truncate) || disk.write(f->data) != f->data.size()) {
+        t_shapelibError = disk.errorString();
+        return -1;
+    }
+    return 0;
 }
 
 void captureError(const char *message)
@@ -45,11 +138,15 @@ struct DbfHandle {
     DbfHandle(const DbfHandle &) = delete;
     DbfHandle &operator=(const DbfHandle &) = delete;
     ~DbfHandle() { close(); }
-    void close()
+    // False when the file could not be written back.
+    bool close()
     {
-        if (h)
-            DBFClose(h);
+        if (!h)
+            return true;
+        t_shapelibError.clear();
+        DBFClose(h);
         h = nullptr;
+        return t_shapelibError.isEmpty();
     }
 };
 
@@ -57,7 +154,13 @@ SAHooks hooks()
 {
     SAHooks h;
     SASetupDefaultHooks(&h);
-    h.FOpen = openExactFile;
+    h.FOpen = openFile;
+    h.FRead = readFile;
+    h.FWrite = writeFile;
+    h.FSeek = seekFile;
+    h.FTell = tellFile;
+    h.FFlush = flushFile;
+    h.FClose = closeFile;
     h.Error = captureError;
     return h;
 }
@@ -238,13 +341,21 @@ void decodeField(const char *record, const DbfTable::Column &c, const Codec &cod
         return;
     }
     case 'D': {
-        if (c.width < 8 || !allDigits(p, 8) || std::memcmp(p, "00000000", 8) == 0)
+        if (c.width < 8 || !allDigits(p, 8))
             return;
-        const QDate date(QByteArray(p, 4).toInt(), QByteArray(p + 4, 2).toInt(), QByteArray(p + 6, 2).toInt());
-        if (!date.isValid())
+        const int year = (p[0] - '0') * 1000 + (p[1] - '0') * 100 + (p[2] - '0') * 10 + (p[3] - '0');
+        const int month = (p[4] - '0') * 10 + (p[5] - '0');
+        const int day = (p[6] - '0') * 10 + (p[7] - '0');
+        if (year == 0 || month < 1 || month > 12 || day < 1 || day > QDate(year, month, 1).daysInMonth())
             return;
         cell.kind = Cell::Text;
-        cell.bytes = QByteArray(p, 4) + '-' + QByteArray(p + 4, 2) + '-' + QByteArray(p + 6, 2);
+        cell.bytes.resize(10);
+        char *out = cell.bytes.data();
+        std::memcpy(out, p, 4);
+        out[4] = '-';
+        std::memcpy(out + 5, p + 4, 2);
+        out[7] = '-';
+        std::memcpy(out + 8, p + 6, 2);
         return;
     }
     case 'L':
@@ -601,7 +712,8 @@ void DbfTable::apply(const std::vector<RecordChange> &changes)
             if (!DBFWriteTuple(dbf.h, static_cast<int>(recNo), record.data()))
                 throwTableError(QStringLiteral("Record %1 can't be written. %2").arg(recNo + 1).arg(t_shapelibError), path());
         }
-        dbf.close();
+        if (!dbf.close())
+            throwTableError(QStringLiteral("The table can't be written: %1").arg(t_shapelibError), path());
         if (memo && memo->changed()) {
             error = fileaccess::replaceContent(memo->path(), memo->bytes());
             if (!error.isEmpty())
@@ -716,7 +828,8 @@ void DbfTable::create(const QString &path, const std::vector<FieldDef> &fields, 
             if (!DBFWriteTuple(dbf.h, recNo, record.data()))
                 throwTableError(QStringLiteral("Record %1 can't be written. %2").arg(recNo + 1).arg(t_shapelibError), path);
         }
-        dbf.close();
+        if (!dbf.close())
+            throwTableError(QStringLiteral("The table can't be written: %1").arg(t_shapelibError), path);
         if (hasMemo) {
             // shapelib writes a table without memos; the version byte tells readers to look for one.
             QFile file(temporary);

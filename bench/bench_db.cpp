@@ -1,0 +1,177 @@
+// The database engine against plain SQLite: importing and opening a 1,000,000-row dBASE file, a
+// second open of the unchanged file, a join of two 100,000-row files, memory of the open result
+// and filtering it.
+#include "db/Database.h"
+#include "db/Query.h"
+#include "db/TableFile.h"
+#include "platform/RegionalSettings.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <sqlite3.h>
+#include <cstdio>
+
+namespace {
+
+struct Data {
+    std::vector<QByteArray> names, cities;
+    std::vector<double> amounts;
+    std::vector<qint64> counts;
+    std::vector<QByteArray> dates;
+    std::vector<qint64> flags;
+};
+
+Data makeData(int rows)
+{
+    Data d;
+    const char *cities[] = {"Łódź", "Kraków", "Warszawa", "Gdańsk", "Poznań", "Wrocław"};
+    for (int i = 0; i < rows; ++i) {
+        d.names.push_back(QStringLiteral("Kontrahent %1 sp. z o.o.").arg(i % 50000).toUtf8());
+        d.cities.push_back(QByteArray(cities[i % 6]));
+        d.amounts.push_back((i % 100000) * 1.25 - 5000);
+        d.counts.push_back(i % 997);
+        d.dates.push_back(QDate(2000, 1, 1).addDays(i % 9000).toString(Qt::ISODate).toLatin1());
+        d.flags.push_back(i % 2);
+    }
+    return d;
+}
+
+std::vector<FieldDef> fields()
+{
+    return {{"NAZWA", FieldType::ftString, 30, 0}, {"MIASTO", FieldType::ftString, 20, 0},
+            {"KWOTA", FieldType::ftFloat, 12, 2},  {"ILOSC", FieldType::ftInteger, 8, 0},
+            {"DATA", FieldType::ftDate, 0, 0},     {"OK", FieldType::ftBoolean, 0, 0}};
+}
+
+void writeTable(const QString &path, const Data &d, int rows)
+{
+    int i = 0;
+    TableFile::create(path, fields(), [&](Row &row) {
+        if (i >= rows)
+            return false;
+        row = {Cell::text(d.names[i]), Cell::text(d.cities[i]), Cell::real(d.amounts[i]), Cell::integer(d.counts[i]),
+               Cell::text(d.dates[i]), Cell::integer(d.flags[i])};
+        ++i;
+        return true;
+    });
+}
+
+double baselineLoad(const Data &d, int rows)
+{
+    QElapsedTimer t;
+    t.start();
+    sqlite3 *db;
+    sqlite3_open(":memory:", &db);
+    sqlite3_exec(db, "CREATE TABLE t (a TEXT, b TEXT, c REAL, d INTEGER, e TEXT, f INTEGER); BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_stmt *s;
+    sqlite3_prepare_v2(db, "INSERT INTO t VALUES (?,?,?,?,?,?)", -1, &s, nullptr);
+    for (int i = 0; i < rows; ++i) {
+        sqlite3_bind_text(s, 1, d.names[i].constData(), static_cast<int>(d.names[i].size()), SQLITE_STATIC);
+        sqlite3_bind_text(s, 2, d.cities[i].constData(), static_cast<int>(d.cities[i].size()), SQLITE_STATIC);
+        sqlite3_bind_double(s, 3, d.amounts[i]);
+        sqlite3_bind_int64(s, 4, d.counts[i]);
+        sqlite3_bind_text(s, 5, d.dates[i].constData(), static_cast<int>(d.dates[i].size()), SQLITE_STATIC);
+        sqlite3_bind_int64(s, 6, d.flags[i]);
+        sqlite3_step(s);
+        sqlite3_reset(s);
+    }
+    sqlite3_finalize(s);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    const double seconds = t.nsecsElapsed() / 1e9;
+    sqlite3_close(db);
+    return seconds;
+}
+
+double residentMegabytes()
+{
+    QFile statm("/proc/self/statm");
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toDouble() * 4096 / 1e6 : 0;
+}
+
+double timeIt(const std::function<void()> &work)
+{
+    QElapsedTimer t;
+    t.start();
+    work();
+    return t.nsecsElapsed() / 1e9;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    RegionalSettings::set(RegionalSettings::polish());
+    const int rows = argc > 1 ? atoi(argv[1]) : 1000000;
+    QTemporaryDir dir;
+    // KWERIX_BENCH_DIR keeps the generated files between runs (for profiling one part).
+    const QString keep = qEnvironmentVariable("KWERIX_BENCH_DIR");
+    QDir::setCurrent(keep.isEmpty() ? dir.path() : keep);
+    const Data data = makeData(rows);
+    if (!QFileInfo::exists("duza.dbf")) {
+        writeTable("duza.dbf", data, rows);
+        writeTable("a.dbf", data, 100000);
+        writeTable("b.dbf", data, 100000);
+    }
+    const double rawBytes = QFileInfo("duza.dbf").size();
+
+    const double baseline = baselineLoad(data, rows);
+    Database db;
+    if (qEnvironmentVariableIsSet("KWERIX_BENCH_SPLIT")) {
+        Database probe;
+        const double importOnly = timeIt([&] { probe.prepare("SELECT * FROM \"duza.dbf\""); });
+        std::printf("import alone: %.3f s\n", importOnly);
+    }
+    Query query(db);
+    query.sql().assign({"SELECT * FROM \"duza.dbf\""});
+    const double residentBefore = residentMegabytes();
+    const double first = timeIt([&] { query.open(); });
+    const double residentAfter = residentMegabytes();
+    query.close();
+    const double second = timeIt([&] { query.open(); });
+    const double memory = static_cast<double>(query.memoryBytes());
+
+    std::printf("rows: %d, dBASE file: %.1f MB\n", rows, rawBytes / 1e6);
+    std::printf("first open (import included): %.3f s, SQLite prepared inserts: %.3f s, ratio %.2f (target <= 2)\n",
+                first, baseline, first / baseline);
+    std::printf("second open of the unchanged file: %.3f s, first/second %.1f (target >= 10)\n", second, first / second);
+    std::printf("memory of the open result: %.1f MB, raw data %.1f MB, ratio %.2f (target <= 2)\n", memory / 1e6,
+                rawBytes / 1e6, memory / rawBytes);
+    std::printf("process memory grew by %.1f MB at the first open (result and the engine's copy of the table)\n",
+                residentAfter - residentBefore);
+    Query other(db);
+    other.sql().assign({"SELECT * FROM \"duza.dbf\" WHERE 1"});
+    const double reread = timeIt([&] { other.open(); });
+    std::printf("another statement over the imported file: %.3f s, first/that %.1f\n", reread, first / reread);
+    other.close();
+
+    const double filterText = timeIt([&] {
+        query.setFilter("MIASTO = 'kraków'");
+        query.setFilterOptions(DataSet::foCaseInsensitive);
+        query.setFiltered(true);
+    });
+    const int textHits = query.recordCount();
+    query.setFiltered(false);
+    const double filterNumber = timeIt([&] {
+        query.setFilter("KWOTA > '1000' AND DATA >= '2010-01-01'");
+        query.setFiltered(true);
+    });
+    std::printf("filter of %d rows: text %.3f s (%d rows), number and date %.3f s (%d rows) (target well under 1 s)\n",
+                rows, filterText, textHits, filterNumber, query.recordCount());
+
+    Query join(db);
+    join.sql().assign({"SELECT count(*) FROM \"a.dbf\" a JOIN \"b.dbf\" b ON a.NAZWA = b.NAZWA AND a.ILOSC = b.ILOSC"});
+    db.prepare("SELECT 1 FROM \"a.dbf\", \"b.dbf\""); // imports both files
+    const double joinTime = timeIt([&] { join.open(); });
+    std::printf("equality join of two 100,000-row files: %.3f s, %s rows (target < 1 s)\n", joinTime,
+                qPrintable(join.field(0)->asString()));
+    return 0;
+}
