@@ -234,3 +234,15 @@ TEST_F(DbTest, EngineRejectionsCarrySqliteMessages)
     }
     EXPECT_EQ(rows("SELECT 1; -- trailing comment").at(0).at(0), QStringLiteral("1"));
 }
+
+TEST_F(DbTest, ReadsVisualFoxProAndDosCodePageTables)
+{
+    EXPECT_EQ(rows("SELECT * FROM \"vfp.dbf\""),
+              (std::vector<QStringList>{{"1", "12.5", "2024-03-05 14:30:15", "2.5", "opis wizualny", "2024-01-02"},
+                                        {"2", "-7.0", "NULL", "0.0", "NULL", "NULL"}}));
+    EXPECT_EQ(declaredTypes("SELECT * FROM \"vfp.dbf\""),
+              (QStringList{"INTEGER", "MONEY DOUBLE", "TIMESTAMP TEXT", "FLOAT", "MEMO TEXT", "DATE TEXT"}));
+    EXPECT_EQ(rows("SELECT NAZWA FROM \"dos852.dbf\"").at(0).at(0), QStringLiteral("Źdźbło żółwia"));
+    rows("UPDATE \"dos852.dbf\" SET NAZWA = 'Łąka'");
+    EXPECT_EQ(pydbf("dos852.dbf", "t[0].nazwa.strip()"), QStringLiteral("Łąka"));
+}

@@ -35,3 +35,15 @@ table('klienci.dbf',
 # A FoxPro table with its .fpt memo file.
 table('notatki.dbf', 'KOD N(4,0); TRESC M', [(1, 'Pierwsza notatka ąęś'), (2, None), (3, 'x' * 3000)],
       dbf_type='fp')
+
+# A Visual FoxPro table: binary integers, currency, date-times, doubles and memos.
+table('vfp.dbf', 'ID I; KWOTA Y; CZAS T; WAGA B; OPIS M; DATA D',
+      [(1, 12.5, datetime.datetime(2024, 3, 5, 14, 30, 15), 2.5, 'opis wizualny', dbf.Date(2024, 1, 2)),
+       (2, -7, None, None, None, None)],
+      dbf_type='vfp')
+
+# A DOS table in code page 852.
+t = dbf.Table(os.path.join(out, 'dos852.dbf'), 'NAZWA C(20)', dbf_type='db3', codepage='cp852')
+t.open(dbf.READ_WRITE)
+t.append(('Źdźbło żółwia',))
+t.close()

@@ -221,8 +221,8 @@ QString memoPathFor(const QString &path, bool foxPro)
 const SingleByteCodec &codecFor(unsigned char languageDriver)
 {
     switch (languageDriver) {
-    case 0x64: // Eastern European MS-DOS
-    case 0x87: // Slovenian OEM
+    // Code page 852 drivers: Czech, Hungarian, Polish, Romanian, Eastern European, Slovenian DOS.
+    case 0x1F: case 0x22: case 0x23: case 0x40: case 0x64: case 0x87:
         return cp852Codec();
     default:
         return cp1250::codec();
