@@ -1,8 +1,12 @@
 #include "DbTestSupport.h"
 
+#include "platform/CodePage.h"
 #include "platform/Errors.h"
 
 #include <QFile>
+#include <QtEndian>
+#include <QFileInfo>
+#include <random>
 
 using testsupport::DbTest;
 
@@ -245,4 +249,64 @@ TEST_F(DbTest, ReadsVisualFoxProAndDosCodePageTables)
     EXPECT_EQ(rows("SELECT NAZWA FROM \"dos852.dbf\"").at(0).at(0), QStringLiteral("Źdźbło żółwia"));
     rows("UPDATE \"dos852.dbf\" SET NAZWA = 'Łąka'");
     EXPECT_EQ(pydbf("dos852.dbf", "t[0].nazwa.strip()"), QStringLiteral("Łąka"));
+}
+
+TEST_F(DbTest, CorruptedFilesNeverCrashTheReader)
+{
+    // Every damaged copy either reads or gives the engine's error; none crashes or hangs.
+    std::mt19937 random(20261210);
+    rows("CREATE TABLE \"pmemo.db\" AS SELECT NAZWA, UWAGI || UWAGI AS UWAGI FROM \"klienci.dbf\"");
+    ASSERT_TRUE(QFile::exists(path("pmemo.mb")));
+    for (const char *table : {"klienci.dbf", "notatki.dbf", "vfp.dbf", "towary.db", "pmemo.db"}) {
+        const QString base = QFileInfo(table).completeBaseName();
+        const QByteArray original = testsupport::readBytes(path(table));
+        const QStringList memos = QDir(dir.path()).entryList({base + ".dbt", base + ".fpt", base + ".mb"});
+        const QByteArray memoOriginal = memos.isEmpty() ? QByteArray() : testsupport::readBytes(path(memos.first()));
+        for (int round = 0; round < 150; ++round) {
+            QByteArray damaged = original;
+            QByteArray memo = memoOriginal;
+            QByteArray &target = !memo.isEmpty() && round % 3 == 2 ? memo : damaged;
+            for (int flips = 0; flips < 1 + round % 4; ++flips) {
+                const qsizetype at = round % 2 ? random() % std::min<qsizetype>(target.size(), 700)
+                                               : random() % target.size();
+                target[at] = static_cast<char>(random());
+            }
+            const QString copy = QStringLiteral("zepsuty%1.%2").arg(round).arg(QFileInfo(table).suffix());
+            testsupport::writeBytes(path(copy), damaged);
+            if (!memos.isEmpty())
+                testsupport::writeBytes(path(QStringLiteral("zepsuty%1.%2").arg(round).arg(QFileInfo(memos.first()).suffix())), memo);
+            try {
+                rows(QStringLiteral("SELECT * FROM \"%1\"").arg(copy));
+            } catch (const EDBEngineError &) {
+            }
+        }
+    }
+}
+
+TEST_F(DbTest, ReadsSmallParadoxMemosFromSharedBlocks)
+{
+    // Paradox keeps small memos in slots of a shared block (type 3): one made by hand here.
+    rows("CREATE TABLE \"slot.db\" (Opis TEXT)");
+    rows("INSERT INTO \"slot.db\" VALUES ('" + QString(40, QLatin1Char('x')) + "')");
+    QByteArray table = testsupport::readBytes(path("slot.db"));
+    QByteArray mb = testsupport::readBytes(path("slot.mb"));
+    const QByteArray text = cp1250::encode(QStringLiteral("Notatka w slocie: ąęłńóśźż, dłuższa niż pole"));
+    QByteArray block(4096, '\0');
+    block[0] = 3;
+    const int slot = 5, start = 0x20; // in 16-byte units from the block start
+    block[12 + slot * 5] = static_cast<char>(start);
+    block[12 + slot * 5 + 1] = static_cast<char>((text.size() + 15) / 16);
+    block[12 + slot * 5 + 4] = static_cast<char>(text.size() % 16);
+    block.replace(start * 16, text.size(), text);
+    const quint32 offset = static_cast<quint32>(mb.size()) | slot;
+    mb.append(block);
+    // The record's memo field: leading bytes, then offset, length and modification number.
+    const qsizetype field = table.indexOf(QByteArray(20, 'x'));
+    ASSERT_GT(field, 0);
+    const qsizetype pointer = field + 20;
+    qToLittleEndian<quint32>(offset, table.data() + pointer);
+    qToLittleEndian<quint32>(static_cast<quint32>(text.size()), table.data() + pointer + 4);
+    testsupport::writeBytes(path("slot.db"), table);
+    testsupport::writeBytes(path("slot.mb"), mb);
+    EXPECT_EQ(rows("SELECT Opis FROM \"slot.db\"").at(0).at(0), QStringLiteral("Notatka w slocie: ąęłńóśźż, dłuższa niż pole"));
 }

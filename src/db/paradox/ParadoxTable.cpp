@@ -456,41 +456,68 @@ bool ParadoxTable::looksLikeParadox(const QByteArray &header)
         && maxTableSize <= 32 && version >= 3 && version <= 15;
 }
 
+// The header is read here rather than by pxlib, which follows a looping block chain forever.
 ParadoxTable::ParadoxTable(const QString &path, bool requireMemo) : TableFile(path)
 {
-    PxDoc px;
-    if (PX_open_file(px.doc, QFile::encodeName(path).constData()) < 0)
-        throwTableError(QStringLiteral("The file is not a Paradox table. %1").arg(t_pxError), path);
-    const pxhead_t *head = px.doc->px_head;
-    if (head->px_filetype != pxfFileTypIndexDB && head->px_filetype != pxfFileTypNonIndexDB)
-        throwTableError(QStringLiteral("The file is a Paradox index, not a table."), path);
-    if (head->px_encryption != 0)
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throwTableError(QStringLiteral("The table can't be opened: %1").arg(file.errorString()), path);
+    const QByteArray head = file.read(0x10000);
+    const auto damaged = [&]() { throwTableError(QStringLiteral("The file is not a Paradox table (its header is damaged)."), path); };
+    if (!looksLikeParadox(head))
+        damaged();
+    const auto *h = reinterpret_cast<const unsigned char *>(head.constData());
+    m_recordSize = qFromLittleEndian<quint16>(h);
+    m_headerSize = qFromLittleEndian<quint16>(h + 2);
+    m_fileType = h[4];
+    m_blockSize = h[5] * 0x400;
+    const int fieldCount = qFromLittleEndian<quint16>(h + 0x21);
+    m_keyFields = qFromLittleEndian<quint16>(h + 0x23);
+    const int version = h[0x39];
+    const bool dataHeader = version >= 5;
+    const quint32 encryption = qFromLittleEndian<quint32>(h + 0x25);
+    if (encryption != 0 && (encryption != 0xFF00FF00 || (dataHeader && qFromLittleEndian<quint32>(h + 0x5C) != 0)))
         throwTableError(QStringLiteral("The table is encrypted."), path);
-    m_recordSize = head->px_recordsize;
-    m_headerSize = head->px_headersize;
-    m_blockSize = head->px_maxtablesize * 0x400;
-    m_keyFields = head->px_primarykeyfields;
-    m_fileType = head->px_filetype;
-    m_codec = &codecFor(head->px_doscodepage);
+    m_codec = &codecFor(dataHeader ? qFromLittleEndian<quint16>(h + 0x6A) : 0);
+    if (m_headerSize > head.size() || fieldCount < 1 || fieldCount > 1024)
+        damaged();
+
+    // Field types and sizes, the table name and field name pointers, the table name, the names.
+    qsizetype at = dataHeader ? 0x78 : 0x58;
+    if (at + fieldCount * 2 + 4 + fieldCount * 4 > m_headerSize)
+        damaged();
+    std::vector<std::pair<int, int>> types;
+    for (int i = 0; i < fieldCount; ++i, at += 2)
+        types.emplace_back(h[at], h[at + 1]);
+    at += 4 + fieldCount * 4;
+    const auto nextZero = [&](qsizetype from) {
+        const qsizetype zero = head.indexOf('\0', from);
+        if (zero < 0 || zero >= m_headerSize)
+            damaged();
+        return zero;
+    };
+    at = nextZero(at);
+    while (at < m_headerSize && h[at] == 0)
+        ++at;
     int offset = 0;
-    for (int i = 0; i < head->px_numfields; ++i) {
-        const pxfield_t &f = head->px_fields[i];
+    for (int i = 0; i < fieldCount; ++i) {
+        const qsizetype end = nextZero(at);
         Column c;
-        c.pxType = static_cast<unsigned char>(f.px_ftype);
-        c.size = f.px_flen;
+        c.pxType = types[static_cast<size_t>(i)].first;
+        c.size = c.pxType == pxfBCD ? 17 : types[static_cast<size_t>(i)].second;
         c.offset = offset;
-        const QByteArray name(f.px_fname ? f.px_fname : "");
-        c.def = fieldDefFor(m_codec->decode(name), c.pxType, c.pxType == pxfBCD ? f.px_fdc : f.px_flen);
-        if (isMemoField(c.pxType) && c.size < 10)
-            throwTableError(QStringLiteral("Field %1 is too short for a memo.").arg(c.def.name), path);
+        c.def = fieldDefFor(m_codec->decode(head.constData() + at, end - at), c.pxType, types[static_cast<size_t>(i)].second);
+        if (c.size < 1 || (isMemoField(c.pxType) && c.size < 10))
+            throwTableError(QStringLiteral("Field %1 has a size its type can't have.").arg(c.def.name), path);
         offset += c.size;
         m_hasMemo = m_hasMemo || isMemoField(c.pxType);
         m_columns.push_back(c);
+        at = end + 1;
     }
     if (offset != m_recordSize || m_recordSize > m_blockSize - kBlockHeader)
         throwTableError(QStringLiteral("The field definitions do not add up to the record size."), path);
-    const qint64 blocks = head->px_fileblocks;
-    if (QFileInfo(path).size() < m_headerSize + blocks * m_blockSize)
+    const qint64 blocks = qFromLittleEndian<quint16>(h + kFileBlocks);
+    if (file.size() < m_headerSize + blocks * m_blockSize)
         throwTableError(QStringLiteral("The table is truncated: its header counts %1 data blocks.").arg(blocks), path);
     if (requireMemo && m_hasMemo && !QFileInfo(memoPath()).isFile())
         throwTableError(QStringLiteral("The memo file %1 is missing.").arg(QFileInfo(memoPath()).fileName()), path);
