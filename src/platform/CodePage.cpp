@@ -3,6 +3,7 @@
 #include "Errors.h"
 
 #include <cstring>
+#include <map>
 #include <iconv.h>
 #include <memory>
 #include <stdexcept>
@@ -168,4 +169,20 @@ const SingleByteCodec &cp852Codec()
 {
     static const std::unique_ptr<SingleByteCodec> c = std::make_unique<SingleByteCodec>("CP852");
     return *c;
+}
+
+const SingleByteCodec &codecForCodePage(int codePage)
+{
+    static std::map<int, std::unique_ptr<SingleByteCodec>> codecs;
+    auto it = codecs.find(codePage);
+    if (it != codecs.end())
+        return *it->second;
+    std::unique_ptr<SingleByteCodec> codec;
+    const QByteArray name = (codePage >= 1250 && codePage <= 1258 ? "WINDOWS-" : "CP") + QByteArray::number(codePage);
+    try {
+        codec = std::make_unique<SingleByteCodec>(name.constData());
+    } catch (const std::runtime_error &) {
+        return codePage == 1252 ? cp1250::codec() : codecForCodePage(1252);
+    }
+    return *codecs.emplace(codePage, std::move(codec)).first->second;
 }

@@ -31,10 +31,10 @@ public:
     // UTF-8 to the code page; false (out unchanged past what was done) when a character is missing.
     bool fromUtf8(const char *utf8, qsizetype length, QByteArray &out) const;
 
-    const char *name() const { return m_name; }
+    const char *name() const { return m_name.constData(); }
 
 private:
-    const char *m_name;
+    QByteArray m_name;
     char16_t m_toUnicode[256];
     unsigned char m_utf8[256][4]; // length, then up to three bytes
     unsigned char m_fromUnicode[0x10000];
@@ -57,3 +57,6 @@ bool encodeChar(char16_t ch, unsigned char &byte);
 
 // CP852, the DOS code page of Central European dBASE and Paradox files.
 const SingleByteCodec &cp852Codec();
+// The codec of a Windows or DOS code page number (1250, 1252, 852, ...); Windows-1252 for numbers
+// that name no single-byte code page iconv knows.
+const SingleByteCodec &codecForCodePage(int codePage);

@@ -1,0 +1,170 @@
+// libgsf and glib come first: Qt's keyword macros clash with glib's headers.
+#include <gsf/gsf-infile-msole.h>
+#include <gsf/gsf-infile.h>
+#include <gsf/gsf-input-stdio.h>
+#include <gsf/gsf-outfile-msole.h>
+#include <gsf/gsf-outfile.h>
+#include <gsf/gsf-output-stdio.h>
+#include <gsf/gsf-utils.h>
+
+#include "CompoundFile.h"
+
+#include "Workbook.h"
+#include "platform/Errors.h"
+
+#include <QFile>
+
+namespace compound {
+namespace {
+
+template <class T>
+struct GObjectPtr {
+    T *p = nullptr;
+    GObjectPtr() = default;
+    explicit GObjectPtr(T *object) : p(object) {}
+    ~GObjectPtr()
+    {
+        if (p)
+            g_object_unref(p);
+    }
+    GObjectPtr(const GObjectPtr &) = delete;
+    GObjectPtr &operator=(const GObjectPtr &) = delete;
+};
+
+QString takeError(GError *error)
+{
+    const QString text = error ? QString::fromUtf8(error->message) : QString();
+    if (error)
+        g_error_free(error);
+    return text;
+}
+
+void initialise()
+{
+    static const bool done = [] {
+        gsf_init();
+        return true;
+    }();
+    (void)done;
+}
+
+} // namespace
+
+bool isCompoundFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.read(8) == QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+}
+
+struct Writer::Impl {
+    GsfOutput *sink = nullptr;
+    GsfOutfile *file = nullptr;
+    GsfOutput *stream = nullptr;
+};
+
+Writer::Writer(const QString &path, const QString &streamName) : m_impl(std::make_unique<Impl>()), m_path(path)
+{
+    initialise();
+    GError *error = nullptr;
+    m_impl->sink = gsf_output_stdio_new(QFile::encodeName(path).constData(), &error);
+    if (!m_impl->sink)
+        throw EFCreateError(path, takeError(error));
+    m_impl->file = gsf_outfile_msole_new(m_impl->sink);
+    m_impl->stream = gsf_outfile_new_child(m_impl->file, streamName.toUtf8().constData(), FALSE);
+    if (!m_impl->stream) {
+        close();
+        throw EFCreateError(path, QStringLiteral("the stream can't be created"));
+    }
+}
+
+Writer::~Writer()
+{
+    try {
+        close();
+    } catch (const Exception &) {
+        // Destruction during another error: that error is the one reported.
+    }
+}
+
+void Writer::write(const QByteArray &bytes)
+{
+    if (!gsf_output_write(m_impl->stream, static_cast<size_t>(bytes.size()),
+                          reinterpret_cast<const guint8 *>(bytes.constData())))
+        throw EFCreateError(m_path, QStringLiteral("writing failed"));
+}
+
+void Writer::close()
+{
+    bool ok = true;
+    if (m_impl->stream) {
+        ok = gsf_output_close(m_impl->stream) && ok;
+        g_object_unref(m_impl->stream);
+        m_impl->stream = nullptr;
+    }
+    if (m_impl->file) {
+        ok = gsf_output_close(GSF_OUTPUT(m_impl->file)) && ok;
+        g_object_unref(m_impl->file);
+        m_impl->file = nullptr;
+    }
+    if (m_impl->sink) {
+        if (!gsf_output_is_closed(m_impl->sink))
+            ok = gsf_output_close(m_impl->sink) && ok;
+        const GError *error = gsf_output_error(m_impl->sink);
+        const QString text = error ? QString::fromUtf8(error->message) : QStringLiteral("writing failed");
+        g_object_unref(m_impl->sink);
+        m_impl->sink = nullptr;
+        if (!ok)
+            throw EFCreateError(m_path, text);
+    }
+}
+
+namespace {
+
+GsfInfile *openCompound(const QString &path, GObjectPtr<GsfInput> &input)
+{
+    initialise();
+    GError *error = nullptr;
+    input.p = gsf_input_stdio_new(QFile::encodeName(path).constData(), &error);
+    if (!input.p)
+        throw EFOpenError(path, takeError(error));
+    GsfInfile *file = gsf_infile_msole_new(input.p, &error);
+    if (!file)
+        throw XlsError(QStringLiteral("The compound file %1 is damaged: %2").arg(path, takeError(error)));
+    return file;
+}
+
+} // namespace
+
+QStringList rootNames(const QString &path)
+{
+    GObjectPtr<GsfInput> input;
+    GObjectPtr<GsfInfile> file(openCompound(path, input));
+    QStringList names;
+    for (int i = 0; i < gsf_infile_num_children(file.p); ++i)
+        names.append(QString::fromUtf8(gsf_infile_name_by_index(file.p, i)));
+    return names;
+}
+
+QByteArray readRootStream(const QString &path, const QString &streamName)
+{
+    GObjectPtr<GsfInput> input;
+    GObjectPtr<GsfInfile> file(openCompound(path, input));
+    for (int i = 0; i < gsf_infile_num_children(file.p); ++i) {
+        if (QString::fromUtf8(gsf_infile_name_by_index(file.p, i)).compare(streamName, Qt::CaseInsensitive) != 0)
+            continue;
+        GObjectPtr<GsfInput> stream(gsf_infile_child_by_index(file.p, i));
+        if (!stream.p)
+            throw XlsError(QStringLiteral("The stream %1 of %2 can't be opened").arg(streamName, path));
+        const gsf_off_t size = gsf_input_size(stream.p);
+        // A stream can't be larger than the file that holds it.
+        if (size < 0 || size > QFile(path).size())
+            throw XlsError(QStringLiteral("The stream %1 of %2 is damaged").arg(streamName, path));
+        QByteArray bytes(static_cast<qsizetype>(size), Qt::Uninitialized);
+        if (size > 0 && !gsf_input_read(stream.p, static_cast<size_t>(size), reinterpret_cast<guint8 *>(bytes.data())))
+            throw XlsError(QStringLiteral("The stream %1 of %2 can't be read").arg(streamName, path));
+        return bytes;
+    }
+    throw XlsError(QStringLiteral("File is not a Excel Workbook"));
+}
+
+} // namespace compound
