@@ -1,0 +1,216 @@
+#include "XlsTestSupport.h"
+
+#include <QDir>
+#include <random>
+
+using namespace testsupport;
+
+namespace {
+
+TXlsWorkbook readBook(const QString &path)
+{
+    TXlsWorkbook book;
+    book.filename = path;
+    book.read();
+    return book;
+}
+
+QStringList rowText(const TSheet &sheet, int row, int columns)
+{
+    QStringList cells;
+    for (int c = 0; c < columns; ++c)
+        cells.append(sheet.asString(c, row));
+    return cells;
+}
+
+void expectError(const QString &path, const QString &message)
+{
+    TXlsWorkbook book;
+    book.filename = path;
+    try {
+        book.read();
+        ADD_FAILURE() << "no error for " << path.toStdString();
+    } catch (const Exception &e) {
+        EXPECT_EQ(e.message(), message) << path.toStdString();
+    }
+}
+
+} // namespace
+
+TEST_F(PolishTest, ReadsWorkbooksWrittenByXlwt)
+{
+    TXlsWorkbook book = readBook(XLS_FIXTURES "/xlwt_mixed.xls");
+    EXPECT_EQ(book.version(), TExcelVersion::xvExcel97);
+    ASSERT_EQ(book.sheets.size(), 3u);
+    EXPECT_EQ(book.sheet(0).name(), QStringLiteral("Faktury"));
+    EXPECT_EQ(book.sheet(1).name(), QStringLiteral("Długie teksty"));
+    EXPECT_EQ(book.sheet(2).name(), QStringLiteral("Pusty"));
+    const TSheet &first = book.sheet(0);
+    EXPECT_EQ(rowText(first, 0, 4), (QStringList{"Nazwa", "", "5", ""}));
+    EXPECT_EQ(rowText(first, 1, 3), (QStringList{"Zażółć gęślą jaźń", "12,5", "-1234567,25"}));
+    EXPECT_EQ(rowText(first, 2, 2), (QStringList{"TRUE", "123456789"}));
+    EXPECT_EQ(first.asString(3, 3), QStringLiteral("ósma; \"cytat\""));
+    EXPECT_EQ(first.firstRow, 0);
+    EXPECT_EQ(first.lastRow, 3);
+    EXPECT_EQ(first.firstCol, 0);
+    EXPECT_EQ(first.lastCol, 3);
+    // Strings split over CONTINUE records inside both kinds of text read back whole.
+    const TSheet &texts = book.sheet(1);
+    for (int row = 0; row < 60; ++row) {
+        EXPECT_EQ(texts.asString(0, row), QStringLiteral("latin-%1 ").arg(row, 2, 10, QLatin1Char('0'))
+                                              + QString(400 + row * 7, QLatin1Char('x')));
+        EXPECT_EQ(texts.asString(1, row), QStringLiteral("unicode-%1 ").arg(row, 2, 10, QLatin1Char('0'))
+                                              + QString(300 + row * 5, QChar(0x0142)));
+    }
+    EXPECT_TRUE(book.sheet(2).cells().empty());
+    EXPECT_FALSE(book.defaults);
+}
+
+TEST_F(PolishTest, ReadsFormulaResultsWrittenByLibreOffice)
+{
+    TXlsWorkbook book = readBook(XLS_FIXTURES "/libreoffice_formulas.xls");
+    ASSERT_EQ(book.sheets.size(), 2u);
+    EXPECT_EQ(book.sheet(0).name(), QStringLiteral("Wzory"));
+    EXPECT_EQ(rowText(book.sheet(0), 0, 7),
+              (QStringList{"Łódź", "2", "Łódź i okolice", "42", "TRUE", "#DIV/0!", ""}));
+    EXPECT_EQ(book.sheet(0).cell(2, 0)->kind, CellKind::StringFormula);
+    EXPECT_EQ(book.sheet(0).asString(0, 1), QStringLiteral("Drugi wiersz"));
+    EXPECT_EQ(book.sheet(1).name(), QStringLiteral("Drugi arkusz"));
+    EXPECT_EQ(book.sheet(1).asString(0, 0), QStringLiteral("7"));
+}
+
+TEST_F(PolishTest, WrittenWorkbooksReadBackWithTheirCellsAndRanges)
+{
+    TXlsWorkbook book;
+    TSheet &sheet = book.sheet(0);
+    sheet.setAsInteger(2, 3, 7);
+    sheet.setAsFloat(5, 9, 12.5);
+    sheet.setAsWideString(3, 4, QStringLiteral("Żółw"));
+    sheet.setAsString(4, 4, QStringLiteral("Łódź"));
+    book.filename = path("tam_i_z_powrotem.xls");
+    book.write();
+    TXlsWorkbook again = readBook(path("tam_i_z_powrotem.xls"));
+    const TSheet &read = again.sheet(0);
+    EXPECT_EQ(read.cell(2, 3)->kind, CellKind::Float);
+    EXPECT_EQ(read.asString(2, 3), QStringLiteral("7"));
+    EXPECT_EQ(read.asString(5, 9), QStringLiteral("12,5"));
+    EXPECT_EQ(read.asString(3, 4), QStringLiteral("Żółw"));
+    EXPECT_EQ(read.asString(4, 4), QStringLiteral("Łódź"));
+    EXPECT_EQ((std::vector<int>{read.firstRow, read.lastRow, read.firstCol, read.lastCol}), (std::vector<int>{3, 9, 2, 5}));
+    EXPECT_EQ(read.name(), QStringLiteral("Sheet 1"));
+}
+
+TEST_F(PolishTest, MalformedFilesGiveTheirErrors)
+{
+    testsupport::writeBytes(path("tekst.xls"), "Nazwa;Kwota\r\nx;1\r\n");
+    expectError(path("tekst.xls"), QStringLiteral("BOF is missing in file"));
+    writeCompound(path("bez_workbook.xls"), QByteArray("dane"), QStringLiteral("Inny"));
+    expectError(path("bez_workbook.xls"), QStringLiteral("File is not a Excel Workbook"));
+    writeCompound(path("duzy_bof.xls"), record(biff::BOF, QByteArray(300, '\0')));
+    expectError(path("duzy_bof.xls"), QStringLiteral("Invalid BOF size"));
+    writeCompound(path("haslo.xls"), biff8Stream(record(biff::FILEPASS, QByteArray(6, '\1')), {}));
+    expectError(path("haslo.xls"), QStringLiteral("Error on reading record # 1\rFile is password protected"));
+
+    const QByteArray sst = record(biff::SST, RecordData().u32(3).u32(3).u16(5).u8(0).raw("abcde").u16(4).u8(0).raw("xy").bytes)
+        + record(biff::EOF_, {});
+    writeCompound(path("bez_continue.xls"), biff8Stream({}, {}, sst));
+    expectError(path("bez_continue.xls"), QStringLiteral("Error on reading record # 2\rCONTINUE record is missing in SST"));
+
+    const struct {
+        const char *name;
+        QByteArray sheet;
+        const char *message;
+    } cells[] = {
+        {"mulrk.xls", record(biff::MULRK, RecordData().u16(0).u16(0).u16(15).u32(2).u16(15).u32(6).u16(5).bytes),
+         "MULRK record does not match its length"},
+        {"mulblank.xls", record(biff::MULBLANK, RecordData().u16(0).u16(1).u16(15).u16(15).u16(1).bytes),
+         "MULBLANK record does not match its length"},
+        {"kolumna.xls", record(biff::NUMBER, RecordData().u16(0).u16(300).u16(15).f64(1).bytes),
+         "Cell column 300 is out of range (row 0)"},
+        {"krotki.xls", record(biff::NUMBER, RecordData().u16(0).u16(1).u16(15).bytes),
+         "The record is shorter than its content (6 bytes)"},
+    };
+    for (const auto &c : cells) {
+        writeCompound(path(c.name), biff8Stream({}, c.sheet));
+        expectError(path(c.name), QStringLiteral("Error on reading record # 5\r%1").arg(QString::fromUtf8(c.message)));
+    }
+
+    // A stream cut inside a record.
+    QByteArray cut = biff8Stream({}, record(biff::NUMBER, RecordData().u16(0).u16(1).u16(15).f64(1).bytes));
+    writeCompound(path("obciety.xls"), cut.left(cut.size() - 10));
+    expectError(path("obciety.xls"), QStringLiteral("Error on reading record # 5\rThe record runs past the end of the stream"));
+}
+
+TEST_F(PolishTest, ReaderPassesOverWhatItNeedNotRead)
+{
+    // A record longer than the buffer is skipped; a chart sheet first uses up its name.
+    const QByteArray chartBof = RecordData().u16(0x0600).u16(0x0020).u16(0).u16(0).u32(0).u32(0).bytes;
+    const QByteArray sheetBof = RecordData().u16(0x0600).u16(0x0010).u16(0).u16(0).u32(0).u32(0).bytes;
+    const QByteArray bof = RecordData().u16(0x0600).u16(0x0005).u16(0).u16(0).u32(0).u32(0).bytes;
+    const auto boundSheet = [](const QByteArray &name, int type) {
+        return record(biff::BOUNDSHEET, RecordData().u32(0).u16(type << 8).u8(static_cast<int>(name.size())).u8(0).bytes + name);
+    };
+    QByteArray stream = record(biff::BOF, bof) + boundSheet("Wykres", 2) + boundSheet("Dane", 0)
+        + record(biff::SST, RecordData().u32(0).u32(0).bytes) + record(biff::EOF_, {});
+    stream += record(biff::BOF, chartBof) + record(0x1002, QByteArray(16, '\0')) + record(biff::EOF_, {});
+    stream += record(biff::BOF, sheetBof) + record(0x1234, QByteArray(9000, 'x'))
+        + record(biff::NUMBER, RecordData().u16(1).u16(2).u16(15).f64(3.5).bytes) + record(biff::EOF_, {});
+    writeCompound(path("wykres.xls"), stream);
+    TXlsWorkbook book = readBook(path("wykres.xls"));
+    ASSERT_EQ(book.sheets.size(), 1u);
+    EXPECT_EQ(book.sheet(0).name(), QStringLiteral("Dane"));
+    EXPECT_EQ(book.sheet(0).asString(2, 1), QStringLiteral("3,5"));
+}
+
+TEST_F(PolishTest, EmptyDimensionsAreRemembered)
+{
+    writeCompound(path("pusty.xls"), biff8Stream({}, record(biff::DIMENSIONS, RecordData().u32(0).u32(0).u16(0).u16(0).u16(0).bytes)));
+    TXlsWorkbook book = readBook(path("pusty.xls"));
+    EXPECT_TRUE(book.sheet(0).declaredEmpty);
+    EXPECT_EQ(book.sheet(0).lastRow, 0xFFFF);
+}
+
+TEST_F(PolishTest, CompoundFilesWithLoopingChainsFailInsteadOfHanging)
+{
+    TXlsWorkbook book;
+    book.sheet(0).setAsInteger(0, 0, 1);
+    book.filename = path("petla.xls");
+    book.write();
+    QByteArray file = testsupport::readBytes(path("petla.xls"));
+    // Every FAT entry points back to its own sector: every chain loops.
+    const int sectorShift = qFromLittleEndian<quint16>(file.constData() + 0x1E);
+    const qsizetype sectorSize = qsizetype(1) << sectorShift;
+    const quint32 fatSector = qFromLittleEndian<quint32>(file.constData() + 0x4C);
+    const qsizetype fatAt = (static_cast<qsizetype>(fatSector) + 1) * sectorSize;
+    for (qsizetype i = 0; i < sectorSize / 4 && fatAt + 4 * i + 4 <= file.size(); ++i) {
+        const quint32 entry = qFromLittleEndian<quint32>(file.constData() + fatAt + 4 * i);
+        if (entry < 0xFFFFFFFA)
+            qToLittleEndian<quint32>(static_cast<quint32>(i), file.data() + fatAt + 4 * i);
+    }
+    testsupport::writeBytes(path("petla.xls"), file);
+    TXlsWorkbook looping;
+    looping.filename = path("petla.xls");
+    EXPECT_THROW(looping.read(), Exception);
+}
+
+TEST_F(PolishTest, CorruptedWorkbooksNeverCrashTheReader)
+{
+    std::mt19937 random(1250);
+    for (const char *fixture : {XLS_FIXTURES "/xlwt_mixed.xls", XLS_FIXTURES "/libreoffice_formulas.xls"}) {
+        const QByteArray stream = workbookStream(QString::fromUtf8(fixture));
+        for (int round = 0; round < 200; ++round) {
+            QByteArray damaged = stream;
+            for (int flips = 0; flips < 1 + round % 5; ++flips)
+                damaged[random() % damaged.size()] = static_cast<char>(random());
+            if (round % 7 == 0)
+                damaged.truncate(random() % damaged.size());
+            writeCompound(path("zepsuty.xls"), damaged);
+            TXlsWorkbook book;
+            book.filename = path("zepsuty.xls");
+            try {
+                book.read();
+            } catch (const Exception &) {
+            }
+        }
+    }
+}
