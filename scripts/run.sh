@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-BIN="${BUILD_DIR:-build}/src/app"
+BIN="${BUILD_DIR:-build}/bin"
 if [ ! -e "$BIN/sqls.ini" ] && [ -d examples/demo ] && [ -e examples/demo/sqls.ini ]; then
   cp -rn examples/demo/. "$BIN/"
 fi

@@ -10,6 +10,7 @@
 #include "CompoundFile.h"
 
 #include "Workbook.h"
+#include "platform/ByteBuffer.h"
 #include "platform/Errors.h"
 
 #include <QFile>
@@ -39,10 +40,17 @@ QString takeError(GError *error)
     return text;
 }
 
+void ignoreMessage(const gchar *, GLogLevelFlags, const gchar *, gpointer) {}
+
 void initialise()
 {
     static const bool done = [] {
         gsf_init();
+        // libgsf warns on stderr about damaged files; the reader reports them as errors itself.
+        const auto levels = static_cast<GLogLevelFlags>(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE | G_LOG_LEVEL_INFO);
+        for (const char *domain : {"libgsf", "libgsf:msole", "GLib-GObject"})
+            g_log_set_handler(domain, levels, ignoreMessage, nullptr);
+        g_log_set_handler(nullptr, levels, ignoreMessage, nullptr);
         return true;
     }();
     (void)done;
@@ -86,10 +94,9 @@ Writer::~Writer()
     }
 }
 
-void Writer::write(const QByteArray &bytes)
+void Writer::write(const char *bytes, qsizetype count)
 {
-    if (!gsf_output_write(m_impl->stream, static_cast<size_t>(bytes.size()),
-                          reinterpret_cast<const guint8 *>(bytes.constData())))
+    if (!gsf_output_write(m_impl->stream, static_cast<size_t>(count), reinterpret_cast<const guint8 *>(bytes)))
         throw EFCreateError(m_path, QStringLiteral("writing failed"));
 }
 
@@ -145,7 +152,7 @@ QStringList rootNames(const QString &path)
     return names;
 }
 
-QByteArray readRootStream(const QString &path, const QString &streamName)
+void readRootStream(const QString &path, const QString &streamName, ByteBuffer &into)
 {
     GObjectPtr<GsfInput> input;
     GObjectPtr<GsfInfile> file(openCompound(path, input));
@@ -159,12 +166,20 @@ QByteArray readRootStream(const QString &path, const QString &streamName)
         // A stream can't be larger than the file that holds it.
         if (size < 0 || size > QFile(path).size())
             throw XlsError(QStringLiteral("The stream %1 of %2 is damaged").arg(streamName, path));
-        QByteArray bytes(static_cast<qsizetype>(size), Qt::Uninitialized);
-        if (size > 0 && !gsf_input_read(stream.p, static_cast<size_t>(size), reinterpret_cast<guint8 *>(bytes.data())))
+        into.resize(0);
+        char *bytes = into.grow(static_cast<qsizetype>(size));
+        if (size > 0 && !gsf_input_read(stream.p, static_cast<size_t>(size), reinterpret_cast<guint8 *>(bytes)))
             throw XlsError(QStringLiteral("The stream %1 of %2 can't be read").arg(streamName, path));
-        return bytes;
+        return;
     }
     throw XlsError(QStringLiteral("File is not a Excel Workbook"));
+}
+
+QByteArray readRootStream(const QString &path, const QString &streamName)
+{
+    ByteBuffer buffer;
+    readRootStream(path, streamName, buffer);
+    return QByteArray(buffer.constData(), buffer.size());
 }
 
 } // namespace compound

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <memory>
 
+class ByteBuffer;
+
 // Compound documents (structured storage) through libgsf: one stream in the root of a new file,
 // and the streams of an existing one.
 namespace compound {
@@ -20,7 +22,7 @@ public:
     ~Writer();
     Writer(const Writer &) = delete;
     Writer &operator=(const Writer &) = delete;
-    void write(const QByteArray &bytes);
+    void write(const char *bytes, qsizetype count);
     void close();
 
 private:
@@ -33,5 +35,6 @@ private:
 QStringList rootNames(const QString &path);
 // The whole content of a root stream (name compared without case); XlsError when it can't be read.
 QByteArray readRootStream(const QString &path, const QString &streamName);
+void readRootStream(const QString &path, const QString &streamName, ByteBuffer &into);
 
 } // namespace compound

@@ -3,45 +3,60 @@
 #include "platform/CodePage.h"
 #include "platform/Numbers.h"
 
+#include <cstdlib>
+#include <new>
+#include <sys/mman.h>
+
 // ---- shared strings ------------------------------------------------------------------------------
 
 quint16 TSharedStrings::hashOf(const QString &text, bool wide)
 {
-    const QByteArray bytes = wide ? QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2)
-                                  : cp1250::encode(text);
+    // Over the text's bytes: two per character for 16-bit text, the code page's byte for 8-bit.
     quint16 hash = 0;
-    for (const char b : bytes)
-        hash = static_cast<quint16>(((hash << 5) | (hash >> 11)) ^ static_cast<unsigned char>(b));
+    const auto mix = [&hash](unsigned char b) { hash = static_cast<quint16>(((hash << 5) | (hash >> 11)) ^ b); };
+    for (const QChar c : text) {
+        if (wide) {
+            mix(static_cast<unsigned char>(c.unicode() & 0xFF));
+            mix(static_cast<unsigned char>(c.unicode() >> 8));
+            continue;
+        }
+        unsigned char byte = '?';
+        cp1250::encodeChar(c.unicode(), byte);
+        mix(byte);
+    }
     return hash;
 }
 
 int TSharedStrings::add(const QString &text, bool wide)
 {
     ++m_total;
-    const quint16 hash = hashOf(text, wide);
-    if (!alwaysAppend) {
-        for (size_t i = 0; i < m_entries.size(); ++i) {
-            SharedString &e = m_entries[i];
-            if (e.wide == wide && e.hash == hash && e.text.size() == text.size() && e.text == text) {
-                ++e.refCount;
-                return static_cast<int>(i);
-            }
-        }
+    // The first entry of the same kind and text; the table keeps entry + 1, 0 for none yet.
+    int *slot = alwaysAppend ? nullptr : &m_index[wide ? 1 : 0][text];
+    if (slot && *slot > 0) {
+        ++m_entries[static_cast<size_t>(*slot - 1)].refCount;
+        return *slot - 1;
     }
+    const int index = count();
+    if (slot)
+        *slot = index + 1;
     SharedString entry;
-    entry.hash = hash;
+    entry.hash = hashOf(text, wide);
     entry.refCount = 1;
     entry.wide = wide;
     entry.text = text;
     m_entries.push_back(std::move(entry));
-    return count() - 1;
+    return index;
 }
 
 int TSharedStrings::append(SharedString entry)
 {
     entry.hash = hashOf(entry.text, entry.wide);
+    const int index = count();
+    int &slot = m_index[entry.wide ? 1 : 0][entry.text];
+    if (slot == 0)
+        slot = index + 1;
     m_entries.push_back(std::move(entry));
-    return count() - 1;
+    return index;
 }
 
 const SharedString &TSharedStrings::at(int index) const
@@ -59,13 +74,45 @@ SharedString &TSharedStrings::at(int index)
 void TSharedStrings::clear()
 {
     m_entries.clear();
+    m_index[0].clear();
+    m_index[1].clear();
     m_total = 0;
 }
 
 // ---- cell store ----------------------------------------------------------------------------------
 
+struct TCellStorage::Block {
+    static constexpr size_t kBytes = size_t(2) << 20;
+    static constexpr size_t kNodes = kBytes / sizeof(Level4);
+    Level4 *nodes;
+    size_t used = 0;
+
+    Block() : nodes(static_cast<Level4 *>(std::aligned_alloc(kBytes, kBytes)))
+    {
+        if (!nodes)
+            throw std::bad_alloc();
+        ::madvise(nodes, kBytes, MADV_HUGEPAGE);
+    }
+    ~Block()
+    {
+        for (size_t i = 0; i < used; ++i)
+            nodes[i].~Level4();
+        std::free(nodes);
+    }
+    Block(const Block &) = delete;
+    Block &operator=(const Block &) = delete;
+};
+
 TCellStorage::TCellStorage() : m_root(std::make_unique<Level1>()) {}
 TCellStorage::~TCellStorage() = default;
+
+TCellStorage::Level4 *TCellStorage::newLevel4()
+{
+    if (m_blocks.empty() || m_blocks.back()->used == Block::kNodes)
+        m_blocks.push_back(std::make_unique<Block>());
+    Block &block = *m_blocks.back();
+    return new (&block.nodes[block.used++]) Level4();
+}
 
 TCell *TCellStorage::find(quint32 key) const
 {
@@ -73,8 +120,8 @@ TCell *TCellStorage::find(quint32 key) const
         return m_last;
     const Level2 *l2 = m_root->nodes[(key >> 16) & 0xFF].get();
     const Level3 *l3 = l2 ? l2->nodes[(key >> 8) & 0xFF].get() : nullptr;
-    const Level4 *l4 = l3 ? l3->nodes[(key >> 4) & 0xF].get() : nullptr;
-    TCell *cell = l4 ? l4->cells[key & 0xF].get() : nullptr;
+    Level4 *l4 = l3 ? l3->nodes[(key >> 4) & 0xF] : nullptr;
+    TCell *cell = l4 && l4->cells[key & 0xF].kind != CellKind::None ? &l4->cells[key & 0xF] : nullptr;
     if (cell) {
         m_lastKey = key;
         m_last = cell;
@@ -82,9 +129,9 @@ TCell *TCellStorage::find(quint32 key) const
     return cell;
 }
 
-int TCellStorage::put(std::unique_ptr<TCell> cell)
+TCell &TCellStorage::put(TCell cell)
 {
-    const quint32 key = cell->key;
+    const quint32 key = cell.key;
     auto &l2 = m_root->nodes[(key >> 16) & 0xFF];
     if (!l2)
         l2 = std::make_unique<Level2>();
@@ -93,24 +140,22 @@ int TCellStorage::put(std::unique_ptr<TCell> cell)
         l3 = std::make_unique<Level3>();
     auto &l4 = l3->nodes[(key >> 4) & 0xF];
     if (!l4)
-        l4 = std::make_unique<Level4>();
-    auto &slot = l4->cells[key & 0xF];
-    int previousFormat = -2;
-    if (slot) {
-        previousFormat = slot->formatIndex;
-        cell->formatIndex = previousFormat;
-    } else {
+        l4 = newLevel4();
+    TCell &slot = l4->cells[key & 0xF];
+    if (slot.kind != CellKind::None)
+        cell.formatIndex = slot.formatIndex;
+    else
         ++m_count;
-    }
     slot = std::move(cell);
     m_lastKey = key;
-    m_last = slot.get();
-    return previousFormat;
+    m_last = &slot;
+    return slot;
 }
 
 void TCellStorage::clear()
 {
     m_root = std::make_unique<Level1>();
+    m_blocks.clear();
     m_lastKey = 0xFFFFFFFF;
     m_last = nullptr;
     m_count = 0;
@@ -153,57 +198,54 @@ int TSheet::formatFor(int column, int row)
     return -1;
 }
 
-void TSheet::putCell(std::unique_ptr<TCell> cell, int column, int row)
+TCell &TSheet::putCell(TCell cell, int column, int row)
 {
-    cell->key = cellKey(column, row);
-    m_cells.put(std::move(cell));
+    cell.key = cellKey(column, row);
+    return m_cells.put(std::move(cell));
 }
 
-void TSheet::store(CellKind kind, int column, int row, const std::function<void(TCell &)> &fill)
+TCell &TSheet::store(CellKind kind, int column, int row)
 {
-    auto cell = std::make_unique<TCell>();
-    cell->kind = kind;
-    cell->key = cellKey(column, row);
-    cell->formatIndex = formatFor(column & 0xFF, row);
-    fill(*cell);
-    m_cells.put(std::move(cell));
+    TCell cell;
+    cell.kind = kind;
+    cell.key = cellKey(column, row);
+    cell.formatIndex = formatFor(column & 0xFF, row);
+    return m_cells.put(std::move(cell));
 }
 
 void TSheet::setAsInteger(int column, int row, qint32 value)
 {
-    store(CellKind::Integer, column, row, [&](TCell &c) { c.integer = value; });
+    store(CellKind::Integer, column, row).integer = value;
 }
 
 void TSheet::setAsFloat(int column, int row, double value)
 {
-    store(CellKind::Float, column, row, [&](TCell &c) { c.number = value; });
+    store(CellKind::Float, column, row).number = value;
 }
 
 void TSheet::setAsString(int column, int row, const QString &text)
 {
-    const int index = m_workbook.sharedStrings.add(text, false);
-    store(CellKind::String, column, row, [&](TCell &c) { c.integer = index; });
+    store(CellKind::String, column, row).integer = m_workbook.sharedStrings.add(text, false);
 }
 
 void TSheet::setAsWideString(int column, int row, const QString &text)
 {
-    const int index = m_workbook.sharedStrings.add(text, true);
-    store(CellKind::String, column, row, [&](TCell &c) { c.integer = index; });
+    store(CellKind::String, column, row).integer = m_workbook.sharedStrings.add(text, true);
 }
 
 void TSheet::setBlank(int column, int row)
 {
-    store(CellKind::Blank, column, row, [](TCell &) {});
+    store(CellKind::Blank, column, row);
 }
 
 void TSheet::setBoolean(int column, int row, bool value)
 {
-    store(CellKind::Boolean, column, row, [&](TCell &c) { c.integer = value ? 1 : 0; });
+    store(CellKind::Boolean, column, row).integer = value ? 1 : 0;
 }
 
 void TSheet::setError(int column, int row, int errorNumber)
 {
-    store(CellKind::Error, column, row, [&](TCell &c) { c.integer = errorNumber; });
+    store(CellKind::Error, column, row).integer = errorNumber;
 }
 
 QString errorText(int errorNumber)
@@ -235,12 +277,13 @@ QString TSheet::asString(int column, int row) const
             return {};
         return m_workbook.sharedStrings.at(c->integer).text;
     }
-    case CellKind::StringFormula: return c->text;
+    case CellKind::StringFormula: return c->formulaText();
     case CellKind::Boolean:
     case CellKind::BooleanFormula: return c->integer ? m_workbook.strTrue : m_workbook.strFalse;
     case CellKind::Error:
     case CellKind::ErrorFormula: return errorText(c->integer);
-    case CellKind::ArrayFormula: return {};
+    case CellKind::ArrayFormula:
+    case CellKind::None: return {};
     }
     return {};
 }

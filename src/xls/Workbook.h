@@ -3,10 +3,12 @@
 #include "platform/Errors.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
 #include <array>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -57,13 +59,18 @@ struct TCellFormat {
 
 // ---- shared strings ------------------------------------------------------------------------------
 
+// What a string read from a file may carry beside its characters.
+struct StringExtras {
+    QByteArray richText;     // formatting runs
+    QByteArray extendedData; // phonetic data
+};
+
 struct SharedString {
     quint16 hash = 0;
-    int refCount = 0;
     bool wide = false; // stored as 16-bit characters
+    int refCount = 0;
     QString text;
-    QByteArray richText;     // formatting runs as read from a file
-    QByteArray extendedData; // phonetic data as read from a file
+    std::unique_ptr<StringExtras> extras;
 };
 
 class TSharedStrings {
@@ -75,6 +82,7 @@ public:
     const SharedString &at(int index) const; // XlsError "SST index out of range (%d:%d)"
     SharedString &at(int index);
     int count() const { return static_cast<int>(m_entries.size()); }
+    void reserve(qsizetype entries) { m_entries.reserve(static_cast<size_t>(entries)); }
     qint64 totalCount() const { return m_total; }
     void setTotalCount(qint64 total) { m_total = total; }
     void clear();
@@ -84,12 +92,15 @@ public:
 
 private:
     std::vector<SharedString> m_entries;
+    // The first entry of each text, one table for 8-bit and one for 16-bit entries.
+    std::array<QHash<QString, int>, 2> m_index;
     qint64 m_total = 0;
 };
 
 // ---- cells ---------------------------------------------------------------------------------------
 
-enum class CellKind : int {
+enum class CellKind : unsigned char {
+    None = 0, // an empty place in the store
     Blank = 1,
     Integer = 3,
     Float = 4,
@@ -103,17 +114,25 @@ enum class CellKind : int {
     ArrayFormula = 12,
 };
 
+// What only formula cells carry.
+struct FormulaData {
+    QString text;       // a text result
+    QByteArray formula; // the formula's bytes as read
+};
+
 struct TCell {
-    CellKind kind = CellKind::Blank;
+    union {
+        qint32 integer = 0; // Integer; Boolean and Error values; string table index
+        double number;      // Float and number formula results
+    };
+    std::unique_ptr<FormulaData> formula;
     quint32 key = 0; // row * 256 + column
     int formatIndex = -1;
-    qint32 integer = 0;   // Integer; Boolean and Error values; string table index
-    double number = 0;    // Float and number formula results
-    QString text;         // string formula results
-    QByteArray formula;   // formula bytes as read
+    CellKind kind = CellKind::None;
 
     int row() const { return static_cast<int>(key >> 8); }
     int column() const { return static_cast<int>(key & 0xFF); }
+    QString formulaText() const { return formula ? formula->text : QString(); }
 };
 
 inline quint32 cellKey(int column, int row)
@@ -122,7 +141,8 @@ inline quint32 cellKey(int column, int row)
 }
 
 // The sparse store: a four-level tree by the cell key (row high byte, row low byte, column high
-// nibble, column low nibble), nodes made on demand, cells visited in ascending key order.
+// nibble, column low nibble), nodes made on demand, the cells held in the last level itself,
+// visited in ascending key order.
 class TCellStorage {
 public:
     TCellStorage();
@@ -131,9 +151,9 @@ public:
     TCellStorage &operator=(const TCellStorage &) = delete;
 
     TCell *find(quint32 key) const;
-    // Puts the cell in, replacing (and destroying) one at the same key; returns the replaced
-    // cell's format index, or -2 when the place was empty.
-    int put(std::unique_ptr<TCell> cell);
+    // Puts the cell in, replacing one at the same key, whose format index the new cell takes over.
+    // Returns the cell in its place.
+    TCell &put(TCell cell);
     void clear();
     bool empty() const { return m_count == 0; }
     int count() const { return m_count; }
@@ -141,11 +161,15 @@ public:
     void forEach(Visit visit) const;
 
 private:
-    struct Level4 { std::array<std::unique_ptr<TCell>, 16> cells; };
-    struct Level3 { std::array<std::unique_ptr<Level4>, 16> nodes; };
+    struct Level4 { std::array<TCell, 16> cells; };
+    struct Level3 { std::array<Level4 *, 16> nodes{}; };
     struct Level2 { std::array<std::unique_ptr<Level3>, 256> nodes; };
     struct Level1 { std::array<std::unique_ptr<Level2>, 256> nodes; };
+    Level4 *newLevel4();
     std::unique_ptr<Level1> m_root;
+    // The cells live in large blocks (on huge pages where the system has them), many nodes each.
+    struct Block;
+    std::vector<std::unique_ptr<Block>> m_blocks;
     mutable quint32 m_lastKey = 0xFFFFFFFF;
     mutable TCell *m_last = nullptr;
     int m_count = 0;
@@ -163,9 +187,9 @@ void TCellStorage::forEach(Visit visit) const
             for (const auto &l4 : l3->nodes) {
                 if (!l4)
                     continue;
-                for (const auto &cell : l4->cells) {
-                    if (cell)
-                        visit(*cell);
+                for (const TCell &cell : l4->cells) {
+                    if (cell.kind != CellKind::None)
+                        visit(cell);
                 }
             }
         }
@@ -215,7 +239,7 @@ public:
     void setBlank(int column, int row);
     void setBoolean(int column, int row, bool value);
     void setError(int column, int row, int errorNumber);
-    void putCell(std::unique_ptr<TCell> cell, int column, int row);
+    TCell &putCell(TCell cell, int column, int row);
     // The cell's value as text; empty for a missing cell.
     QString asString(int column, int row) const;
     const TCell *cell(int column, int row) const { return m_cells.find(cellKey(column, row)); }
@@ -248,7 +272,7 @@ public:
 
 private:
     int formatFor(int column, int row);
-    void store(CellKind kind, int column, int row, const std::function<void(TCell &)> &fill);
+    TCell &store(CellKind kind, int column, int row);
 
     TXlsWorkbook &m_workbook;
     QString m_name;

@@ -2,6 +2,7 @@
 #include "CompoundFile.h"
 #include "Workbook.h"
 
+#include "platform/ByteBuffer.h"
 #include "platform/CodePage.h"
 #include "platform/FileAccess.h"
 
@@ -84,7 +85,8 @@ private:
     {
         const QString &path = m_book.filename;
         if (!compound::isCompoundFile(path)) {
-            m_stream = fileaccess::readAll(path);
+            const QByteArray plain = fileaccess::readAll(path);
+            m_stream.append(plain.constData(), plain.size());
             m_version = TExcelVersion::xvNone;
             if (m_stream.size() >= 4 && m_stream[0] == 0x09) {
                 switch (static_cast<unsigned char>(m_stream[1])) {
@@ -107,7 +109,7 @@ private:
         if (!workbook && !book)
             throw XlsError(QStringLiteral("File is not a Excel Workbook"));
         m_version = workbook ? TExcelVersion::xvExcel97 : TExcelVersion::xvExcel50;
-        m_stream = compound::readRootStream(path, workbook ? QStringLiteral("Workbook") : QStringLiteral("Book"));
+        compound::readRootStream(path, workbook ? QStringLiteral("Workbook") : QStringLiteral("Book"), m_stream);
     }
 
     bool header(quint16 &id, quint16 &length)
@@ -175,16 +177,23 @@ private:
             throw XlsError(QStringLiteral("Cell row %1 is out of range").arg(row));
     }
 
-    void put(int row, int column, int xf, CellKind kind, const std::function<void(TCell &)> &fill = {})
+    TCell &put(int row, int column, int xf, CellKind kind)
     {
         checkCell(row, column);
-        auto cell = std::make_unique<TCell>();
-        cell->kind = kind;
-        cell->formatIndex = xf;
-        if (fill)
-            fill(*cell);
-        m_lastCell = cell.get();
-        sheet().putCell(std::move(cell), column, row);
+        TCell cell;
+        cell.kind = kind;
+        cell.formatIndex = xf;
+        TCell &stored = sheet().putCell(std::move(cell), column, row);
+        m_lastCell = &stored;
+        return stored;
+    }
+
+    TCell &putFormula(int row, int column, int xf, CellKind kind, const QByteArray &formula)
+    {
+        TCell &cell = put(row, column, xf, kind);
+        cell.formula = std::make_unique<FormulaData>();
+        cell.formula->formula = formula;
+        return cell;
     }
 
     QString eightBit(const unsigned char *p, qsizetype n) const
@@ -250,11 +259,11 @@ private:
             return;
         }
         case biff::NUMBER:
-            put(d.u16(0), d.u16(2), d.u16(4), CellKind::Float, [&](TCell &c) { c.number = d.f64(6); });
+            put(d.u16(0), d.u16(2), d.u16(4), CellKind::Float).number = d.f64(6);
             return;
         case biff::RK:
         case biff::RK_OLD:
-            put(d.u16(0), d.u16(2), d.u16(4), CellKind::Float, [&](TCell &c) { c.number = decodeRk(d.u32(6)); });
+            put(d.u16(0), d.u16(2), d.u16(4), CellKind::Float).number = decodeRk(d.u32(6));
             return;
         case biff::MULRK: {
             const int row = d.u16(0), first = d.u16(2);
@@ -263,14 +272,13 @@ private:
                 throw XlsError(QStringLiteral("MULRK record does not match its length"));
             for (qsizetype i = 0; i < n; ++i) {
                 const quint32 rk = d.u32(4 + 6 * i + 2);
-                put(row, first + static_cast<int>(i), d.u16(4 + 6 * i), CellKind::Float,
-                    [&](TCell &c) { c.number = decodeRk(rk); });
+                put(row, first + static_cast<int>(i), d.u16(4 + 6 * i), CellKind::Float).number = decodeRk(rk);
             }
             return;
         }
         case biff::LABELSST: {
             const int index = static_cast<int>(d.u32(6));
-            put(d.u16(0), d.u16(2), d.u16(4), CellKind::String, [&](TCell &c) { c.integer = index; });
+            put(d.u16(0), d.u16(2), d.u16(4), CellKind::String).integer = index;
             if (index >= 0 && index < m_book.sharedStrings.count())
                 ++m_book.sharedStrings.at(index).refCount;
             return;
@@ -288,16 +296,16 @@ private:
             return;
         }
         case biff::INTEGER2:
-            put(d.u16(0), d.u16(2), -1, CellKind::Float, [&](TCell &c) { c.number = d.u16(7); });
+            put(d.u16(0), d.u16(2), -1, CellKind::Float).number = d.u16(7);
             return;
         case biff::NUMBER2:
-            put(d.u16(0), d.u16(2), -1, CellKind::Float, [&](TCell &c) { c.number = d.f64(7); });
+            put(d.u16(0), d.u16(2), -1, CellKind::Float).number = d.f64(7);
             return;
         case biff::BOOLERR: {
             const int value = d.u8(6);
             const bool error = d.u8(7) == 1;
-            put(d.u16(0), d.u16(2), d.u16(4), error ? CellKind::Error : CellKind::Boolean,
-                [&](TCell &c) { c.integer = error ? errorNumberOf(value) : value; });
+            put(d.u16(0), d.u16(2), d.u16(4), error ? CellKind::Error : CellKind::Boolean).integer =
+                error ? errorNumberOf(value) : value;
             return;
         }
         case biff::FORMULA:
@@ -308,7 +316,7 @@ private:
             if (!m_stringFormula)
                 return;
             const QString text = id == biff::STRING_BIFF2 ? recordString(d, 0, 1) : recordString(d, 0, 2);
-            m_stringFormula->text = text;
+            m_stringFormula->formula->text = text;
             m_stringFormula = nullptr;
             return;
         }
@@ -367,7 +375,7 @@ private:
     void stringCell(int row, int column, int xf, const QString &text)
     {
         const int index = m_book.sharedStrings.add(text, !fitsCompressed(text));
-        put(row, column, xf, CellKind::String, [&](TCell &c) { c.integer = index; });
+        put(row, column, xf, CellKind::String).integer = index;
     }
 
     void boundSheet(const Data &d)
@@ -450,35 +458,24 @@ private:
         const QByteArray formulaBytes = d.size() > 14 ? d.bytes(14, d.size() - 14) : QByteArray();
         m_stringFormula = nullptr;
         if (d.u16(12) == 0xFFFF) {
-            const int type = d.u8(6);
-            switch (type) {
+            switch (d.u8(6)) {
             case 0:
-                put(row, column, xf, CellKind::StringFormula, [&](TCell &c) { c.formula = formulaBytes; });
-                m_stringFormula = m_lastCell;
+                m_stringFormula = &putFormula(row, column, xf, CellKind::StringFormula, formulaBytes);
                 return;
             case 1:
-                put(row, column, xf, CellKind::BooleanFormula, [&](TCell &c) {
-                    c.integer = d.u8(8);
-                    c.formula = formulaBytes;
-                });
+                putFormula(row, column, xf, CellKind::BooleanFormula, formulaBytes).integer = d.u8(8);
                 return;
             case 2:
-                put(row, column, xf, CellKind::ErrorFormula, [&](TCell &c) {
-                    c.integer = errorNumberOf(d.u8(8));
-                    c.formula = formulaBytes;
-                });
+                putFormula(row, column, xf, CellKind::ErrorFormula, formulaBytes).integer = errorNumberOf(d.u8(8));
                 return;
             case 3:
-                put(row, column, xf, CellKind::StringFormula, [&](TCell &c) { c.formula = formulaBytes; });
+                putFormula(row, column, xf, CellKind::StringFormula, formulaBytes);
                 return;
             default:
                 break;
             }
         }
-        put(row, column, xf, CellKind::NumberFormula, [&](TCell &c) {
-            c.number = d.f64(6);
-            c.formula = formulaBytes;
-        });
+        putFormula(row, column, xf, CellKind::NumberFormula, formulaBytes).number = d.f64(6);
     }
 
     void font(const Data &d)
@@ -530,6 +527,8 @@ private:
         const quint32 total = in.u32();
         const quint32 count = in.u32();
         m_book.sharedStrings.setTotalCount(total);
+        // Every entry takes at least three bytes: a count larger than the stream can hold lies.
+        m_book.sharedStrings.reserve(std::min<qsizetype>(count, m_stream.size() / 3));
         for (quint32 i = 0; i < count; ++i) {
             const int characters = in.u16();
             const int flags = in.u8();
@@ -549,13 +548,18 @@ private:
                 const int n = static_cast<int>(std::min<qsizetype>(left, available));
                 if (n == 0)
                     throw XlsError(QStringLiteral("SST string is split between the bytes of a character"));
-                const QByteArray part = in.bytes(static_cast<qsizetype>(n) * (unicodePart ? 2 : 1));
-                entry.text += unicodePart ? utf16(reinterpret_cast<const unsigned char *>(part.constData()), n)
-                                          : latin1(reinterpret_cast<const unsigned char *>(part.constData()), n);
+                const unsigned char *part = in.take(static_cast<qsizetype>(n) * (unicodePart ? 2 : 1));
+                if (left == characters && n == characters)
+                    entry.text = unicodePart ? utf16(part, n) : latin1(part, n);
+                else
+                    entry.text += unicodePart ? utf16(part, n) : latin1(part, n);
                 left -= n;
             }
-            entry.richText = in.spanning(static_cast<qsizetype>(runs) * 4);
-            entry.extendedData = in.spanning(extended);
+            if (runs > 0 || extended > 0) {
+                entry.extras = std::make_unique<StringExtras>();
+                entry.extras->richText = in.spanning(static_cast<qsizetype>(runs) * 4);
+                entry.extras->extendedData = in.spanning(extended);
+            }
             m_book.sharedStrings.append(std::move(entry));
         }
     }
@@ -563,7 +567,7 @@ private:
     // Reads through the SST and its CONTINUE records.
     class SstCursor {
     public:
-        SstCursor(const QByteArray &stream, qsizetype recordStart) : m_stream(stream) { enter(recordStart); }
+        SstCursor(const ByteBuffer &stream, qsizetype recordStart) : m_stream(stream) { enter(recordStart); }
 
         bool atRecordEnd() const { return m_pos >= m_end; }
         qsizetype remainingInRecord() const { return m_end - m_pos; }
@@ -587,15 +591,36 @@ private:
             }
             return out;
         }
-        QByteArray bytes(qsizetype count)
+        // Bytes inside the current record.
+        const unsigned char *take(qsizetype count)
         {
-            QByteArray out(m_stream.constData() + m_pos, count);
+            const auto *p = reinterpret_cast<const unsigned char *>(m_stream.constData() + m_pos);
             m_pos += count;
-            return out;
+            return p;
         }
-        int u8() { return static_cast<unsigned char>(spanning(1)[0]); }
-        int u16() { return qFromLittleEndian<quint16>(spanning(2).constData()); }
-        quint32 u32() { return qFromLittleEndian<quint32>(spanning(4).constData()); }
+        int u8() { return static_cast<int>(number(1)); }
+        int u16() { return static_cast<int>(number(2)); }
+        quint32 u32() { return number(4); }
+
+    private:
+        // A little-endian number, which may go on in the next record.
+        quint32 number(int bytes)
+        {
+            if (remainingInRecord() >= bytes) {
+                quint32 v = 0;
+                for (int i = bytes - 1; i >= 0; --i)
+                    v = v << 8 | static_cast<unsigned char>(m_stream[m_pos + i]);
+                m_pos += bytes;
+                return v;
+            }
+            const QByteArray b = spanning(bytes);
+            quint32 v = 0;
+            for (int i = bytes - 1; i >= 0; --i)
+                v = v << 8 | static_cast<unsigned char>(b[i]);
+            return v;
+        }
+
+    public:
 
     private:
         void enter(qsizetype header)
@@ -604,13 +629,13 @@ private:
             m_pos = header + 4;
             m_end = std::min<qsizetype>(m_pos + length, m_stream.size());
         }
-        const QByteArray &m_stream;
+        const ByteBuffer &m_stream;
         qsizetype m_pos = 0;
         qsizetype m_end = 0;
     };
 
     TXlsWorkbook &m_book;
-    QByteArray m_stream;
+    ByteBuffer m_stream;
     qsizetype m_pos = 0;
     qsizetype m_recordStart = 0;
     TExcelVersion m_version = TExcelVersion::xvNone;

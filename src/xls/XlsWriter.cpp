@@ -2,6 +2,8 @@
 #include "CompoundFile.h"
 #include "Workbook.h"
 
+#include "platform/ByteBuffer.h"
+
 #include "platform/RegionalSettings.h"
 
 #include <cmath>
@@ -52,17 +54,22 @@ namespace {
 // filled in after the fact.
 class RecordStream {
 public:
-    QByteArray bytes;
+    ByteBuffer bytes;
 
     void record(quint16 id, const QByteArray &data)
     {
-        char header[4];
-        qToLittleEndian<quint16>(id, header);
-        qToLittleEndian<quint16>(static_cast<quint16>(data.size()), header + 2);
-        bytes.append(header, 4);
-        bytes.append(data);
+        char *p = begin(id, static_cast<int>(data.size()));
+        std::memcpy(p, data.constData(), static_cast<size_t>(data.size()));
     }
     void record(quint16 id, const RecordData &data) { record(id, data.bytes); }
+    // Room for a record of the given length, its header written; the caller fills the data.
+    char *begin(quint16 id, int length)
+    {
+        char *p = bytes.grow(4 + length);
+        qToLittleEndian<quint16>(id, p);
+        qToLittleEndian<quint16>(static_cast<quint16>(length), p + 2);
+        return p + 4;
+    }
     void patch32(qsizetype at, quint32 value) { qToLittleEndian<quint32>(value, bytes.data() + at); }
     void patch16(qsizetype at, quint16 value) { qToLittleEndian<quint16>(value, bytes.data() + at); }
 };
@@ -90,32 +97,44 @@ public:
         if (room() <= 15)
             begin(biff::CONTINUE);
         const bool compressed = fitsCompressed(entry.text);
-        const bool rich = !entry.richText.isEmpty();
-        const bool extended = !entry.extendedData.isEmpty();
+        const bool rich = entry.extras && !entry.extras->richText.isEmpty();
+        const bool extended = entry.extras && !entry.extras->extendedData.isEmpty();
         RecordData head;
         head.u16(static_cast<int>(entry.text.size()));
         head.u8((compressed ? 0 : 1) | (rich ? 0x08 : 0) | (extended ? 0x04 : 0));
         if (rich)
-            head.u16(static_cast<int>(entry.richText.size() / 4));
+            head.u16(static_cast<int>(entry.extras->richText.size() / 4));
         if (extended)
-            head.u32(static_cast<quint32>(entry.extendedData.size()));
-        m_stream.bytes.append(head.bytes);
-        const QByteArray chars = characterBytes(entry.text, compressed);
+            head.u32(static_cast<quint32>(entry.extras->extendedData.size()));
+        m_stream.bytes.append(head.bytes.constData(), head.bytes.size());
+        // The characters go straight into the records, split between characters only.
+        const char16_t *text = reinterpret_cast<const char16_t *>(entry.text.utf16());
+        const qsizetype count = entry.text.size();
         const int unit = compressed ? 1 : 2;
         qsizetype done = 0;
-        while (done < chars.size()) {
-            qsizetype n = std::min(room(), chars.size() - done);
-            n -= n % unit;
+        while (done < count) {
+            const qsizetype n = std::min(room() / unit, count - done);
             if (n == 0) {
                 begin(biff::CONTINUE);
                 m_stream.bytes.append(static_cast<char>(compressed ? 0 : 1));
                 continue;
             }
-            m_stream.bytes.append(chars.constData() + done, n);
+            char *out = m_stream.bytes.grow(n * unit);
+            for (qsizetype i = 0; i < n; ++i) {
+                const char16_t c = text[done + i];
+                if (compressed) {
+                    out[i] = static_cast<char>(c);
+                } else {
+                    out[2 * i] = static_cast<char>(c & 0xFF);
+                    out[2 * i + 1] = static_cast<char>(c >> 8);
+                }
+            }
             done += n;
         }
-        raw(entry.richText);
-        raw(entry.extendedData);
+        if (entry.extras) {
+            raw(entry.extras->richText);
+            raw(entry.extras->extendedData);
+        }
     }
 
     void finish() { close(); }
@@ -345,20 +364,32 @@ private:
         return m_book.defaults ? c.formatIndex + 21 : c.formatIndex;
     }
 
+    // A cell record with its row, column and XF in place; the rest is the caller's.
+    char *cellRecord(quint16 id, int length, const TCell &c, int xf)
+    {
+        char *p = m_stream.begin(id, length);
+        qToLittleEndian<quint16>(static_cast<quint16>(c.row()), p);
+        qToLittleEndian<quint16>(static_cast<quint16>(c.column()), p + 2);
+        qToLittleEndian<quint16>(static_cast<quint16>(xf), p + 4);
+        return p;
+    }
+
     void flushRun()
     {
         if (m_run.empty())
             return;
-        if (m_run.size() == 1) {
-            m_stream.record(biff::RK, RecordData().u16(m_runRow).u16(m_runFirst).u16(m_run[0].first).u32(m_run[0].second));
-        } else {
-            RecordData d;
-            d.u16(m_runRow).u16(m_runFirst);
-            for (const auto &[xf, rk] : m_run)
-                d.u16(xf).u32(rk);
-            d.u16(m_runFirst + static_cast<int>(m_run.size()) - 1);
-            m_stream.record(biff::MULRK, d);
+        const int n = static_cast<int>(m_run.size());
+        char *p = m_stream.begin(n == 1 ? biff::RK : biff::MULRK, n == 1 ? 10 : 6 * n + 6);
+        qToLittleEndian<quint16>(static_cast<quint16>(m_runRow), p);
+        qToLittleEndian<quint16>(static_cast<quint16>(m_runFirst), p + 2);
+        p += 4;
+        for (const auto &[xf, rk] : m_run) {
+            qToLittleEndian<quint16>(static_cast<quint16>(xf), p);
+            qToLittleEndian<quint32>(rk, p + 2);
+            p += 6;
         }
+        if (n > 1)
+            qToLittleEndian<quint16>(static_cast<quint16>(m_runFirst + n - 1), p);
         m_run.clear();
     }
 
@@ -384,16 +415,17 @@ private:
                     return;
                 }
                 flushRun();
-                m_stream.record(biff::NUMBER, RecordData().u16(c.row()).u16(c.column()).u16(xf).f64(value));
+                char *p = cellRecord(biff::NUMBER, 14, c, xf);
+                qToLittleEndian<double>(value, p + 6);
                 return;
             }
             flushRun();
             switch (c.kind) {
             case CellKind::String:
-                m_stream.record(biff::LABELSST, RecordData().u16(c.row()).u16(c.column()).u16(xf).u32(static_cast<quint32>(c.integer)));
+                qToLittleEndian<quint32>(static_cast<quint32>(c.integer), cellRecord(biff::LABELSST, 10, c, xf) + 6);
                 break;
             case CellKind::Blank:
-                m_stream.record(biff::BLANK, RecordData().u16(c.row()).u16(c.column()).u16(xf));
+                cellRecord(biff::BLANK, 6, c, xf);
                 break;
             case CellKind::Boolean:
             case CellKind::Error: {
@@ -447,9 +479,9 @@ void TXlsWorkbook::write()
         }
     } catch (...) {
         // What was written stays in the file.
-        file.write(writer.m_stream.bytes);
+        file.write(writer.m_stream.bytes.constData(), writer.m_stream.bytes.size());
         throw;
     }
-    file.write(writer.m_stream.bytes);
+    file.write(writer.m_stream.bytes.constData(), writer.m_stream.bytes.size());
     file.close();
 }

@@ -58,7 +58,7 @@ inline QByteArray biff8Stream(const QByteArray &globals, const QByteArray &sheet
 inline void writeCompound(const QString &path, const QByteArray &stream, const QString &streamName = QStringLiteral("Workbook"))
 {
     compound::Writer writer(path, streamName);
-    writer.write(stream);
+    writer.write(stream.constData(), stream.size());
     writer.close();
 }
 
