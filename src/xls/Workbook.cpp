@@ -27,9 +27,22 @@ quint16 TSharedStrings::hashOf(const QString &text, bool wide)
     return hash;
 }
 
+void TSharedStrings::indexAppended()
+{
+    // Entries read from a file are indexed only once a store needs the search.
+    for (; m_indexed < count(); ++m_indexed) {
+        const SharedString &e = m_entries[static_cast<size_t>(m_indexed)];
+        int &slot = m_index[e.wide ? 1 : 0][e.text];
+        if (slot == 0)
+            slot = m_indexed + 1;
+    }
+}
+
 int TSharedStrings::add(const QString &text, bool wide)
 {
     ++m_total;
+    if (!alwaysAppend)
+        indexAppended();
     // The first entry of the same kind and text; the table keeps entry + 1, 0 for none yet.
     int *slot = alwaysAppend ? nullptr : &m_index[wide ? 1 : 0][text];
     if (slot && *slot > 0) {
@@ -37,8 +50,10 @@ int TSharedStrings::add(const QString &text, bool wide)
         return *slot - 1;
     }
     const int index = count();
-    if (slot)
+    if (slot) {
         *slot = index + 1;
+        m_indexed = index + 1;
+    }
     SharedString entry;
     entry.hash = hashOf(text, wide);
     entry.refCount = 1;
@@ -51,12 +66,8 @@ int TSharedStrings::add(const QString &text, bool wide)
 int TSharedStrings::append(SharedString entry)
 {
     entry.hash = hashOf(entry.text, entry.wide);
-    const int index = count();
-    int &slot = m_index[entry.wide ? 1 : 0][entry.text];
-    if (slot == 0)
-        slot = index + 1;
     m_entries.push_back(std::move(entry));
-    return index;
+    return count() - 1;
 }
 
 const SharedString &TSharedStrings::at(int index) const
@@ -76,6 +87,7 @@ void TSharedStrings::clear()
     m_entries.clear();
     m_index[0].clear();
     m_index[1].clear();
+    m_indexed = 0;
     m_total = 0;
 }
 

@@ -92,8 +92,11 @@ public:
 
 private:
     std::vector<SharedString> m_entries;
-    // The first entry of each text, one table for 8-bit and one for 16-bit entries.
+    void indexAppended();
+    // The first entry (+ 1) of each text, one table for 8-bit and one for 16-bit entries, covering
+    // the entries before m_indexed.
     std::array<QHash<QString, int>, 2> m_index;
+    int m_indexed = 0;
     qint64 m_total = 0;
 };
 
