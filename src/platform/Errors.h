@@ -59,3 +59,7 @@ public:
 
 // The system's text for an errno value.
 QString systemErrorText(int errorNumber);
+
+// The text of the application's standard error box: the error's text, with a full stop added
+// when it ends in a character that sorts after ".".
+QString standardErrorText(const QString &message);

@@ -310,3 +310,18 @@ TEST_F(DbTest, ReadsSmallParadoxMemosFromSharedBlocks)
     testsupport::writeBytes(path("slot.mb"), mb);
     EXPECT_EQ(rows("SELECT Opis FROM \"slot.db\"").at(0).at(0), QStringLiteral("Notatka w slocie: ąęłńóśźż, dłuższa niż pole"));
 }
+
+TEST_F(DbTest, TablesWithSecondaryIndexesAreNotChanged)
+{
+    testsupport::writeBytes(path("towary.X02"), "secondary index");
+    const QByteArray before = testsupport::readBytes(path("towary.db"));
+    try {
+        rows("UPDATE towary SET Cena = 1");
+        FAIL();
+    } catch (const EDBEngineError &e) {
+        EXPECT_TRUE(e.message().contains("secondary indexes")) << e.what();
+    }
+    EXPECT_EQ(testsupport::readBytes(path("towary.db")), before);
+    rows("DROP TABLE towary");
+    EXPECT_FALSE(QFile::exists(path("towary.X02")));
+}

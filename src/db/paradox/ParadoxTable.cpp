@@ -616,8 +616,8 @@ void ParadoxTable::patch(QByteArray &file, MbFile &memo, const std::vector<Recor
     // A keyed table keeps its records in key order and its primary index points into its blocks;
     // only changes that leave both intact are made.
     const bool keyed = m_fileType == pxfFileTypIndexDB && m_keyFields > 0;
-    const bool secondaryIndexes = std::any_of(companionFiles(path()).cbegin(), companionFiles(path()).cend(),
-                                              [](const QString &f) {
+    const QStringList companions = companionFiles(path());
+    const bool secondaryIndexes = std::any_of(companions.cbegin(), companions.cend(), [](const QString &f) {
                                                   const QString ext = QFileInfo(f).suffix().toLower();
                                                   return ext.startsWith(QLatin1Char('x')) || ext.startsWith(QLatin1Char('y'));
                                               });

@@ -1,0 +1,52 @@
+#include "ResultModel.h"
+
+#include "db/DataSet.h"
+
+ResultModel::ResultModel(DataSet &dataSet, QObject *parent) : QAbstractTableModel(parent), m_dataSet(dataSet)
+{
+    connect(&dataSet, &DataSet::aboutToReset, this, [this] { beginResetModel(); });
+    connect(&dataSet, &DataSet::resetDone, this, [this] { endResetModel(); });
+}
+
+int ResultModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() || !m_dataSet.active() ? 0 : m_dataSet.recordCount();
+}
+
+int ResultModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() || !m_dataSet.active() ? 0 : m_dataSet.fieldCount();
+}
+
+QVariant ResultModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || !m_dataSet.active() || index.row() >= m_dataSet.recordCount())
+        return {};
+    const Field *field = m_dataSet.field(index.column());
+    switch (role) {
+    case Qt::DisplayRole:
+        return field->displayTextAt(m_dataSet.rowOf(index.row()));
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(Qt::AlignVCenter
+                                   | (isNumericType(field->dataType()) ? Qt::AlignRight : Qt::AlignLeft));
+    default:
+        return {};
+    }
+}
+
+QVariant ResultModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole)
+        return {};
+    if (orientation == Qt::Vertical)
+        return section + 1;
+    if (!m_dataSet.active() || section >= m_dataSet.fieldCount())
+        return {};
+    return m_dataSet.field(section)->fieldName();
+}
+
+void ResultModel::refresh()
+{
+    if (rowCount() > 0 && columnCount() > 0)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <optional>
+
+// Every modal interaction of the windows: message boxes, questions, the one-line input box, the
+// date dialog, the standard error box and the desktop shell. The program shows real dialogs;
+// tests answer them from a script and record what was shown.
+class UiServices {
+public:
+    enum class Kind { Error, Warning, Information, Confirmation };
+
+    virtual ~UiServices() = default;
+
+    // A message box of the kind (caption "Błąd", "Ostrzeżenie", "Informacja" or "Potwierdzenie")
+    // with an OK button.
+    virtual void message(Kind kind, const QString &text) = 0;
+    // A box of the kind with the buttons "&Tak" and "&Nie"; true for "&Tak".
+    virtual bool ask(Kind kind, const QString &text) = 0;
+    // A question box with its own caption and the buttons "&Tak" and "&Nie"; true for "&Tak".
+    virtual bool question(const QString &caption, const QString &text) = 0;
+    // The one-line input box; nothing when cancelled.
+    virtual std::optional<QString> input(const QString &caption, const QString &prompt, const QString &value) = 0;
+    // The date dialog "Wprowadź parametr"; nothing when closed without OK.
+    virtual std::optional<QDate> date(const QString &description, const QDate &initial) = 0;
+    // The application's standard error box with the error's text.
+    virtual void error(const QString &text) = 0;
+    // Hands a file to the desktop's viewer; nothing is shown when nothing opens it.
+    virtual void openWithDesktop(const QString &path) = 0;
+};
+
+QString captionOf(UiServices::Kind kind);
