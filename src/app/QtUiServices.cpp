@@ -1,6 +1,6 @@
 #include "QtUiServices.h"
 
-#include "fParamDlg.h"
+#include "query/fParamDlg.h"
 
 #include <QApplication>
 #include <QDesktopServices>

@@ -1,12 +1,17 @@
+// Kwerix: printing, browsing and correcting data with stored SQL queries.
+#include "QtUiServices.h"
+#include "fKwerix.h"
+
 #include <QApplication>
-#include <QMainWindow>
+#include <QDir>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Drukowanie, przeglądanie i poprawianie z użyciem zapytań SQL"));
-    window.resize(793, 596);
+    QApplication::setApplicationName(QStringLiteral("Kwerix"));
+    QtUiServices ui;
+    TfrmKwerix window(QDir(QApplication::applicationDirPath()).filePath(QStringLiteral("sqls.ini")), ui);
+    ui.setParent(&window);
     window.show();
     return app.exec();
 }

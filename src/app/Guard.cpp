@@ -1,0 +1,35 @@
+#include "Guard.h"
+
+#include "UiServices.h"
+#include "platform/Errors.h"
+
+#include <QApplication>
+#include <QCursor>
+
+void guarded(UiServices &ui, const std::function<void()> &handler)
+{
+    QString failure;
+    try {
+        handler();
+    } catch (const Exception &e) {
+        failure = e.message();
+    } catch (const std::exception &e) {
+        failure = QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        failure = QStringLiteral("Nieznany błąd");
+    }
+    while (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+    if (!failure.isNull())
+        ui.error(standardErrorText(failure));
+}
+
+WaitCursor::WaitCursor()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+WaitCursor::~WaitCursor()
+{
+    QApplication::restoreOverrideCursor();
+}

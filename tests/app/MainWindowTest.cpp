@@ -1,0 +1,429 @@
+#include "WindowTestSupport.h"
+
+#include "app/ResultModel.h"
+#include "platform/TextFile.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTest>
+
+using testsupport::WindowTest;
+using testsupport::readBytes;
+
+namespace {
+
+enum Page { Wydruki, Przygotowanie, Pomoc, Historia };
+
+QStringList gridRows(const QTableWidget *grid)
+{
+    QStringList rows;
+    for (int r = 0; r < grid->rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < 3; ++c)
+            cells.append(grid->item(r, c) ? grid->item(r, c)->text() : QString());
+        rows.append(cells.join(QLatin1Char('|')));
+    }
+    return rows;
+}
+
+bool listDependentButtonsEnabled(TfrmKwerix &w)
+{
+    const bool first = w.btnEdit->isEnabled();
+    for (QPushButton *b : {w.btnEdit, w.btnDel, w.btnOpenSQL, w.bWykres, w.btnPreview, w.btnPrint})
+        EXPECT_EQ(b->isEnabled(), first) << b->text().toStdString();
+    return first;
+}
+
+void select(TfrmKwerix &w, int row)
+{
+    w.lbxSpisSQL->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+    w.lbxSpisSQLClick();
+}
+
+} // namespace
+
+TEST_F(WindowTest, FirstStartWithoutACatalogue)
+{
+    TfrmKwerix &win = open();
+    EXPECT_EQ(win.windowTitle(), QStringLiteral("Drukowanie, przeglądanie i poprawianie z użyciem zapytań SQL"));
+    EXPECT_EQ(win.lbxSpisSQL->count(), 0);
+    EXPECT_TRUE(win.editingMode());
+    EXPECT_EQ(win.Splitter1->sizes().first(), 220);
+    EXPECT_FALSE(win.isMaximized());
+    EXPECT_EQ(win.pc->currentIndex(), Wydruki);
+    EXPECT_FALSE(listDependentButtonsEnabled(win));
+    EXPECT_TRUE(win.btnNew->isEnabled());
+    EXPECT_FALSE(win.btnGetFields->isEnabled());
+    EXPECT_TRUE(QFile::exists(path("sqlhist.txt")));
+    EXPECT_EQ(readBytes(path("sqlhist.txt")), QByteArray());
+    EXPECT_TRUE(ui.take().isEmpty());
+    screenshot("pusty-katalog");
+}
+
+TEST_F(WindowTest, ExitSavesTheFourSettingsAndTheNextStartRestoresThem)
+{
+    addEntry("Pierwsze", {"SELECT 1"});
+    addEntry("Drugie", {"SELECT 2"});
+    TfrmKwerix &win = open();
+    select(win, 1);
+    win.showMaximized();
+    win.Splitter1->setSizes({300, 400});
+    QApplication::processEvents();
+    win.btnExitClick();
+    EXPECT_EQ(readBytes(catalogueFile()).mid(readBytes(catalogueFile()).indexOf("[UKLAD]")).contains(
+                  "ostatniSql=1\r\nSplit1=300\r\nws=1\r\nczyTworzyc=1\r\n"),
+              true)
+        << readBytes(catalogueFile()).toStdString();
+
+    TfrmKwerix &again = open();
+    EXPECT_TRUE(again.windowState() & Qt::WindowMaximized);
+    EXPECT_EQ(again.Splitter1->sizes().first(), 300);
+    EXPECT_EQ(again.lbxSpisSQL->currentRow(), 1);
+    EXPECT_TRUE(again.lbxSpisSQL->item(1)->isSelected());
+}
+
+TEST_F(WindowTest, RestrictedModeComesBackAndIsWrittenAgainOnExit)
+{
+    addEntry("Raport", {"SELECT 1"});
+    addEntry("_DAJKURSY", {"SELECT 2"});
+    QueryCatalogue(catalogueFile()).saveSettings({0, false, 220, false});
+    TfrmKwerix &win = open();
+    EXPECT_FALSE(win.editingMode());
+    EXPECT_EQ(listed(), QStringList{"Raport"});
+    EXPECT_FALSE(win.btnNew->isVisible());
+    EXPECT_FALSE(win.btnDel->isVisible());
+    EXPECT_FALSE(win.btnEdit->isVisible());
+    EXPECT_FALSE(win.BitBtn3->isEnabled());
+    screenshot("tryb-ograniczony");
+    win.btnExitClick();
+    EXPECT_EQ(QueryCatalogue(catalogueFile()).readSettings().czyTworzyc, false);
+
+    TfrmKwerix &again = open();
+    again.PokaUkryjinne1Click();
+    EXPECT_TRUE(again.editingMode());
+    EXPECT_EQ(listed(), (QStringList{"Raport", "_DAJKURSY"}));
+    EXPECT_TRUE(again.BitBtn3->isEnabled());
+    again.btnExitClick();
+    EXPECT_EQ(QueryCatalogue(catalogueFile()).readSettings().czyTworzyc, true);
+}
+
+TEST_F(WindowTest, ARememberedIndexOutOfRangeMarksNothing)
+{
+    addEntry("Jedyne", {"SELECT 1"});
+    for (const int index : {-1, 1, 7}) {
+        QueryCatalogue(catalogueFile()).saveSettings({index, true, 220, false});
+        TfrmKwerix &win = open();
+        EXPECT_EQ(win.lbxSpisSQL->selectedItems().size(), 0) << index;
+        EXPECT_EQ(win.lbxSpisSQL->currentItem(), nullptr) << index;
+    }
+}
+
+TEST_F(WindowTest, SavingAndDeletingEntries)
+{
+    TfrmKwerix &win = open();
+    // The first entry enables the list's buttons.
+    win.btnNewClick();
+    EXPECT_EQ(win.pc->currentIndex(), Przygotowanie);
+    win.edNazwa->setText("Klienci");
+    win.memTRESC->setPlainText("SELECT *\nFROM \"klienci.dbf\"");
+    win.edWys->setText("4,5");
+    EXPECT_TRUE(win.btnSaveClick());
+    EXPECT_EQ(listed(), QStringList{"Klienci"});
+    EXPECT_TRUE(listDependentButtonsEnabled(win));
+    EXPECT_EQ(win.pc->currentIndex(), Przygotowanie);
+    EXPECT_EQ(QueryCatalogue(catalogueFile()).readEntry("Klienci").sql, (QStringList{"SELECT *", "FROM \"klienci.dbf\""}));
+
+    // A new title goes to the end and becomes current; the old entry stays.
+    win.edNazwa->setText("Klienci z Łodzi");
+    win.edNazwa->setModified(true);
+    EXPECT_TRUE(win.btnSaveClick());
+    EXPECT_EQ(listed(), (QStringList{"Klienci", "Klienci z Łodzi"}));
+    EXPECT_EQ(win.lbxSpisSQL->currentRow(), 1);
+    EXPECT_EQ(win.rememberedIndex(), 1);
+    // Saving an existing title keeps its place.
+    win.edNazwa->setText("KLIENCI");
+    EXPECT_TRUE(win.btnSaveClick());
+    EXPECT_EQ(listed(), (QStringList{"Klienci", "Klienci z Łodzi"}));
+    EXPECT_EQ(win.rememberedIndex(), 0);
+    EXPECT_TRUE(ui.take().isEmpty());
+
+    win.pc->setCurrentIndex(Wydruki);
+    select(win, 1);
+    ui.answers = {false};
+    win.btnDelClick();
+    EXPECT_EQ(ui.take(), QStringList{"Ostrzeżenie: Czy na pewno usunąć zapytanie SQL:Klienci z Łodzi"});
+    EXPECT_EQ(listed(), (QStringList{"Klienci", "Klienci z Łodzi"}));
+    ui.answers = {true, true};
+    win.btnDelClick();
+    select(win, 0);
+    win.btnDelClick();
+    EXPECT_TRUE(listed().isEmpty());
+    EXPECT_FALSE(listDependentButtonsEnabled(win));
+    ui.take();
+
+    win.btnDelClick();
+    EXPECT_EQ(ui.take(), QStringList{"Błąd: \r\nMusisz najpierw wybrać zapytanie"});
+}
+
+TEST_F(WindowTest, ChecksOfTheSaveWriteNothingAndKeepTheEdits)
+{
+    addEntry("Stare", {"SELECT 1"}, {{"A", "10", ""}});
+    TfrmKwerix &win = open();
+    select(win, 0);
+    win.btnEditClick();
+    const QByteArray before = readBytes(catalogueFile());
+    win.memTRESC->setPlainText("SELECT 2");
+    win.memTRESC->document()->setModified(true);
+
+    // A width that is not an integer, in a row with a field name.
+    win.grdFields->setRowCount(2);
+    win.grdFields->setItem(1, 0, new QTableWidgetItem("B"));
+    win.grdFields->setItem(1, 1, new QTableWidgetItem("szeroko"));
+    EXPECT_FALSE(win.btnSaveClick());
+    EXPECT_EQ(ui.take(), QStringList{"Błąd: \"szeroko\" nie jest liczbą całkowitą"});
+    EXPECT_EQ(win.grdFields->currentRow(), 1);
+    EXPECT_EQ(win.grdFields->currentColumn(), 1);
+    EXPECT_EQ(readBytes(catalogueFile()), before);
+    EXPECT_TRUE(win.memTRESC->document()->isModified());
+
+    // The same width without a field name is accepted and the row is not stored.
+    win.grdFields->item(1, 0)->setText(QString());
+    win.edNazwa->clear();
+    EXPECT_FALSE(win.btnSaveClick());
+    EXPECT_EQ(ui.take(), QStringList{"Błąd: \r\nTytuł wydruku nie może być pusty"});
+    EXPECT_TRUE(win.memTRESC->document()->isModified());
+    // Leaving the page now asks, and a save that fails keeps the user on the page with the text.
+    ui.answers = {true};
+    win.pc->setCurrentIndex(Wydruki);
+    EXPECT_EQ(win.pc->currentIndex(), Przygotowanie);
+    EXPECT_EQ(win.memTRESC->toPlainText(), QStringLiteral("SELECT 2"));
+    EXPECT_EQ(ui.take(), (QStringList{"question: Czy zapamiętać", "Błąd: \r\nTytuł wydruku nie może być pusty"}));
+
+    win.edNazwa->setText("Stare");
+    EXPECT_TRUE(win.btnSaveClick());
+    const QueryEntry saved = QueryCatalogue(catalogueFile()).readEntry("Stare");
+    EXPECT_EQ(saved.sql, QStringList{"SELECT 2"});
+    EXPECT_EQ(saved.layout.fields, (std::vector<FieldLayout>{{"A", "10", ""}}));
+    win.pc->setCurrentIndex(Wydruki);
+    EXPECT_EQ(win.pc->currentIndex(), Wydruki);
+    EXPECT_TRUE(ui.take().isEmpty());
+}
+
+TEST_F(WindowTest, LeavingThePageAsksOnlyForChangedTitleOrText)
+{
+    addEntry("A", {"SELECT 1"});
+    TfrmKwerix &win = open();
+    select(win, 0);
+    win.btnEditClick();
+    win.edFont->setText("12");
+    win.pc->setCurrentIndex(Wydruki);
+    EXPECT_TRUE(ui.take().isEmpty());
+    EXPECT_EQ(QueryCatalogue(catalogueFile()).readEntry("A").layout.fontSize, 8);
+
+    win.pc->setCurrentIndex(Przygotowanie);
+    QTest::keyClicks(win.memTRESC, " WHERE 1");
+    ui.answers = {false};
+    win.pc->setCurrentIndex(Wydruki);
+    EXPECT_EQ(ui.take(), QStringList{"question: Czy zapamiętać"});
+    EXPECT_EQ(QueryCatalogue(catalogueFile()).readEntry("A").sql, QStringList{"SELECT 1"});
+
+    win.pc->setCurrentIndex(Przygotowanie);
+    QTest::keyClicks(win.edNazwa, "B");
+    ui.answers = {true};
+    win.pc->setCurrentIndex(Historia);
+    EXPECT_EQ(ui.take(), QStringList{"question: Czy zapamiętać"});
+    EXPECT_EQ(QueryCatalogue(catalogueFile()).loadTitles(), (QStringList{"A", "AB"}));
+}
+
+TEST_F(WindowTest, LoadingAnEntryFillsTheEditorAndNewClearsIt)
+{
+    addEntry("Z polami", {"SELECT A, B FROM t"}, {{"A", "30", "T"}, {"B", "", ""}});
+    addEntry("Bez pól", {"SELECT 1"});
+    QueryCatalogue catalogue(catalogueFile());
+    catalogue.ini().writeInteger("UKLAD", "Z polami", 1);
+    catalogue.ini().writeInteger("UKLAD", "Z polami_LP", 2);
+    catalogue.ini().writeString("UKLAD", "Z polami_WYS", "5,25");
+    catalogue.ini().writeString("UKLAD", "Z polami_LINIA", "1");
+    catalogue.ini().writeString("FILES", "Brak pliku", "nie_ma.sql");
+    catalogue.ini().writeString("NAZWA_SQL", "Brak pliku", "");
+    TfrmKwerix &win = open();
+    select(win, 0);
+    win.btnEditClick();
+    EXPECT_EQ(win.edNazwa->text(), QStringLiteral("Z polami"));
+    EXPECT_TRUE(win.rbPionowy->isChecked());
+    EXPECT_FALSE(win.czyLP->isChecked());
+    EXPECT_TRUE(win.chLinia->isChecked());
+    EXPECT_EQ(win.edWys->text(), QStringLiteral("5,25"));
+    EXPECT_EQ(win.edFont->text(), QStringLiteral("8"));
+    EXPECT_EQ(gridRows(win.grdFields), (QStringList{"A|30|T", "B||"}));
+    EXPECT_FALSE(win.edNazwa->isModified());
+    screenshot("przygotowanie");
+
+    win.pc->setCurrentIndex(Wydruki);
+    select(win, 1);
+    win.btnEditClick();
+    EXPECT_EQ(gridRows(win.grdFields), QStringList{"||"});
+    EXPECT_TRUE(win.rbPoziomy->isChecked());
+
+    win.pc->setCurrentIndex(Wydruki);
+    select(win, 2);
+    win.btnEditClick();
+    EXPECT_EQ(ui.take(), QStringList{"Błąd: \r\nBrak pliku z treścią SQL Brak pliku"});
+    EXPECT_EQ(win.memTRESC->toPlainText(), QString());
+
+    // "&Nowe" without a current entry: the error, then an empty page all the same.
+    win.pc->setCurrentIndex(Wydruki);
+    win.lbxSpisSQL->setCurrentRow(-1);
+    win.btnNewClick();
+    EXPECT_EQ(ui.take(), QStringList{"Błąd: \r\nMusisz najpierw wybrać zapytanie"});
+    EXPECT_EQ(win.edNazwa->text(), QString());
+    EXPECT_EQ(gridRows(win.grdFields), QStringList{"||"});
+}
+
+TEST_F(WindowTest, MovingEntriesChangesOnlyTheListUntilTheOrderIsSaved)
+{
+    for (const char *t : {"Pierwsze", "Drugie", "Trzecie"})
+        addEntry(t, {"SELECT 1"});
+    TfrmKwerix &win = open();
+    select(win, 1);
+    win.BitBtn1Click();
+    win.BitBtn1Click();
+    EXPECT_EQ(listed(), (QStringList{"Drugie", "Pierwsze", "Trzecie"}));
+    EXPECT_EQ(win.lbxSpisSQL->currentRow(), 0);
+    EXPECT_TRUE(win.lbxSpisSQL->item(0)->isSelected());
+    EXPECT_EQ(win.rememberedIndex(), 0);
+    EXPECT_EQ(QueryCatalogue(catalogueFile()).loadTitles(), (QStringList{"Pierwsze", "Drugie", "Trzecie"}));
+    select(win, 2);
+    win.BitBtn2Click();
+    EXPECT_EQ(listed(), (QStringList{"Drugie", "Pierwsze", "Trzecie"}));
+    win.BitBtn3Click();
+    EXPECT_EQ(QueryCatalogue(catalogueFile()).loadTitles(), (QStringList{"Drugie", "Pierwsze", "Trzecie"}));
+}
+
+TEST_F(WindowTest, TheListHintShowsTheQueryTextAndTheStatusBarItsFile)
+{
+    addEntry("Klienci", {"SELECT *", "FROM klienci"});
+    TfrmKwerix &win = open();
+    const QRect first = win.lbxSpisSQL->visualItemRect(win.lbxSpisSQL->item(0));
+    win.lbxSpisSQLMouseMove(first.center());
+    EXPECT_EQ(win.lbxSpisSQL->toolTip(), QStringLiteral("0: SELECT *\nFROM klienci\n"));
+    EXPECT_EQ(win.statusText(), QueryCatalogue(catalogueFile()).resolveTextFile("Klienci"));
+    win.lbxSpisSQLMouseMove(QPoint(first.center().x(), first.bottom() + 200));
+    EXPECT_EQ(win.lbxSpisSQL->toolTip(), QStringLiteral("0: SELECT *\nFROM klienci\n"));
+}
+
+TEST_F(WindowTest, PobierzPolaProposesWidthsAndSums)
+{
+    addEntry("Raport", {"SELECT 1"}, {{"KWOTA", "15", ""}});
+    TfrmKwerix &win = open();
+    // Entering the page closes any result, so the result is opened afterwards.
+    win.pc->setCurrentIndex(Przygotowanie);
+    win.result().sql().assign({"SELECT 'x' AS NAZWA, 2.5 AS KWOTA, 3 AS ILE, '2024-01-01' AS DATA"});
+    win.result().open();
+    win.edNazwa->setText("Raport");
+    win.btnGetFieldsClick();
+    EXPECT_EQ(gridRows(win.grdFields), (QStringList{"NAZWA|20|", "KWOTA|15|", "ILE|20|T", "DATA|20|T"}));
+    win.result().close();
+    win.result().sql().assign({"SELECT 1 AS KOD"});
+    win.result().open();
+    win.edNazwa->clear();
+    win.btnGetFieldsClick();
+    EXPECT_EQ(ui.take(), QStringList{"Ostrzeżenie: \r\nTytuł wydruku nie powinien być pusty"});
+    EXPECT_EQ(gridRows(win.grdFields), QStringList{"KOD||"});
+}
+
+TEST_F(WindowTest, HistoryIsAppendedShownAndCleared)
+{
+    testsupport::writeBytes(path("sqlhist.txt"), "stara linia\r\n");
+    TfrmKwerix &win = open();
+    EXPECT_EQ(win.Memo3->toPlainText(), QStringLiteral("stara linia"));
+    win.appendHistory(HistoryLog::startLine(QDateTime(QDate(2024, 3, 5), QTime(8, 9, 10)), "Raport"));
+    win.appendHistory(HistoryLog::stampLine(QDateTime(QDate(2024, 3, 5), QTime(0, 0))));
+    EXPECT_EQ(readBytes(path("sqlhist.txt")),
+              QByteArray("stara linia\r\n          05.03.2024 08:09:10....Raport\r\n          05.03.2024\r\n"));
+    testsupport::writeBytes(path("sqlhist.txt"), testsupport::cp("zmieniona z zewnątrz\r\n"));
+    win.pc->setCurrentIndex(Historia);
+    EXPECT_EQ(win.Memo3->toPlainText(), QStringLiteral("zmieniona z zewnątrz"));
+    screenshot("historia");
+    win.Button1Click();
+    EXPECT_EQ(readBytes(path("sqlhist.txt")), QByteArray());
+    EXPECT_TRUE(win.Memo3->toPlainText().isEmpty());
+}
+
+TEST_F(WindowTest, HelpPageShowsTheHelpTextAndHandsTheSqlHelpToTheDesktop)
+{
+    TfrmKwerix &win = open();
+    win.pc->setCurrentIndex(Pomoc);
+    EXPECT_TRUE(win.Memo1->toPlainText().isEmpty());
+    testsupport::writeBytes(path("vSql.hlp"), testsupport::cp("Pomoc do zapytań\r\nDruga linia\r\n"));
+    win.pc->setCurrentIndex(Wydruki);
+    win.pc->setCurrentIndex(Pomoc);
+    EXPECT_EQ(win.Memo1->toPlainText(), QStringLiteral("Pomoc do zapytań\nDruga linia"));
+    win.BitBtn4Click();
+    EXPECT_EQ(ui.opened, QStringList{path("localSql.hlp")});
+    EXPECT_TRUE(ui.take().isEmpty());
+}
+
+TEST_F(WindowTest, TheGridPopupHasTheWindowsOwnItems)
+{
+    TfrmKwerix &win = open();
+    QStringList captions;
+    for (QAction *a : win.DBGridPopupMenu1->actions())
+        captions.append(a->isSeparator() ? QStringLiteral("-") : a->text());
+    EXPECT_EQ(captions, (QStringList{"Drukuj", "Utwórz plik", "Pokaż / Ukryj inne", "przepisz .XLS do .CSV ", "-"}));
+    EXPECT_FALSE(win.Drukuj1->isEnabled());
+    EXPECT_FALSE(win.wrzplik1->isEnabled());
+
+    TXlsWorkbook book;
+    book.sheet(0).setAsString(0, 0, "z arkusza");
+    book.filename = path("dane.xls");
+    book.write();
+    ui.inputs = {QString("dane.xls"), std::nullopt};
+    win.czytajXls1->trigger();
+    EXPECT_EQ(ui.take(), QStringList{"input: .XLS [.xls]"});
+    EXPECT_EQ(readBytes(path("dane.csv")), QByteArray("z arkusza;\r\n"));
+    win.czytajXls1->trigger();
+    ui.take();
+    ui.inputs = {QString("brak.xls")};
+    win.czytajXls1->trigger();
+    const QStringList shown = ui.take();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_TRUE(shown[1].startsWith("error: Cannot open file")) << shown[1].toStdString();
+}
+
+TEST_F(WindowTest, GridsShowTheOneResultWithoutCopies)
+{
+    TfrmKwerix &win = open();
+    win.result().sql().assign({"SELECT 'Łódź' AS MIASTO, 12.5 AS KWOTA UNION ALL SELECT 'Kraków', -3"});
+    win.result().open();
+    EXPECT_EQ(win.grdQRY->model(), win.DBGrid1->model());
+    EXPECT_EQ(win.grdQRY->model()->rowCount(), 2);
+    EXPECT_EQ(win.grdQRY->model()->data(win.grdQRY->model()->index(0, 1)).toString(), QStringLiteral("12,5"));
+    EXPECT_EQ(win.grdQRY->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("MIASTO"));
+    screenshot("wynik");
+    win.result().close();
+    EXPECT_EQ(win.grdQRY->model()->rowCount(), 0);
+}
+
+TEST_F(WindowTest, DialogsDoNotSendTheUserBackToTheFirstPage)
+{
+    addEntry("A", {"SELECT 1"});
+    TfrmKwerix &win = open();
+    select(win, 0);
+    win.btnEditClick();
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(&win, &activate);
+    EXPECT_EQ(win.pc->currentIndex(), Przygotowanie);
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "app/UiServices.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <vector>
+
+// Answers the window's dialogs from a script and records what was shown.
+class ScriptedUi : public UiServices {
+public:
+    struct Shown {
+        QString what; // "Błąd", "Ostrzeżenie", ... or "question", "input", "date", "error"
+        QString caption;
+        QString text;
+    };
+
+    std::vector<Shown> shown;
+    std::deque<bool> answers;
+    std::deque<std::optional<QString>> inputs;
+    std::deque<std::optional<QDate>> dates;
+    QStringList opened;
+
+    void message(Kind kind, const QString &text) override { shown.push_back({captionOf(kind), captionOf(kind), text}); }
+    bool ask(Kind kind, const QString &text) override
+    {
+        shown.push_back({captionOf(kind), captionOf(kind), text});
+        return next(answers, false);
+    }
+    bool question(const QString &caption, const QString &text) override
+    {
+        shown.push_back({QStringLiteral("question"), caption, text});
+        return next(answers, false);
+    }
+    std::optional<QString> input(const QString &caption, const QString &prompt, const QString &value) override
+    {
+        shown.push_back({QStringLiteral("input"), caption, prompt + QStringLiteral(" [") + value + QLatin1Char(']')});
+        return next(inputs, std::optional<QString>());
+    }
+    std::optional<QDate> date(const QString &description, const QDate &initial) override
+    {
+        shown.push_back({QStringLiteral("date"), description, initial.toString(Qt::ISODate)});
+        return next(dates, std::optional<QDate>());
+    }
+    void error(const QString &text) override { shown.push_back({QStringLiteral("error"), QString(), text}); }
+    void openWithDesktop(const QString &path) override { opened.append(path); }
+
+    // The texts shown since the last call, and forgets them.
+    QStringList take()
+    {
+        QStringList texts;
+        for (const Shown &s : shown)
+            texts.append(s.what + QStringLiteral(": ") + s.text);
+        shown.clear();
+        return texts;
+    }
+
+private:
+    template <class T>
+    T next(std::deque<T> &queue, T fallback)
+    {
+        if (queue.empty()) {
+            ADD_FAILURE() << "a dialog asked what the script does not answer";
+            return fallback;
+        }
+        T value = queue.front();
+        queue.pop_front();
+        return value;
+    }
+};
