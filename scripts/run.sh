@@ -8,4 +8,6 @@ BIN="${BUILD_DIR:-build}/bin"
 if [ ! -e "$BIN/sqls.ini" ] && [ -d examples/demo ] && [ -e examples/demo/sqls.ini ]; then
   cp -rn examples/demo/. "$BIN/"
 fi
-exec "$BIN/kwerix"
+# Table names without a folder resolve against the working folder: the catalogue's own.
+cd "$BIN"
+exec ./kwerix

@@ -11,6 +11,7 @@ void guarded(UiServices &ui, const std::function<void()> &handler)
     QString failure;
     try {
         handler();
+    } catch (const EAbort &) {
     } catch (const Exception &e) {
         failure = e.message();
     } catch (const std::exception &e) {

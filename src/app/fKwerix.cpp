@@ -2,12 +2,16 @@
 
 #include "Guard.h"
 #include "ResultModel.h"
+#include "UiPrompts.h"
 #include "UiServices.h"
 #include "export/XlsToCsv.h"
 #include "platform/Errors.h"
 #include "platform/Numbers.h"
 #include "platform/Paths.h"
 #include "platform/TextFile.h"
+#include "query/NumberText.h"
+#include "query/QueryPrompts.h"
+#include "query/QueryRunner.h"
 
 #include <QAction>
 #include <QApplication>
@@ -86,14 +90,48 @@ QTableView *resultGrid(QAbstractItemModel *model, QWidget *parent)
 
 } // namespace
 
+// What a run shows: the status bar, the history page, the message boxes and the result label.
+class TfrmKwerix::RunHost : public ::RunHost {
+public:
+    explicit RunHost(TfrmKwerix &window) : w(window) {}
+
+    void beginWait() override { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    void endWait() override { QApplication::restoreOverrideCursor(); }
+    void showStatus(const QString &text) override
+    {
+        w.setStatusText(text);
+        w.statusPanel->repaint();
+    }
+    void appendHistory(const QString &line) override { w.appendHistory(line); }
+    void showError(const QString &text) override { w.m_ui.message(UiServices::Kind::Error, text); }
+    void resultOpened(int rows) override
+    {
+        w.Label4->setText(QStringLiteral("Wynik zapytania (%1 poz.)").arg(rows));
+    }
+    void exportResult(const QString &name) override
+    {
+        w.m_ui.message(UiServices::Kind::Information,
+                       QStringLiteral("\r\nZapis wyniku do pliku %1 nie jest jeszcze dostępny.").arg(name));
+    }
+    void setFieldsAvailable(bool available) override { w.btnGetFields->setEnabled(available); }
+
+private:
+    TfrmKwerix &w;
+};
+
 TfrmKwerix::TfrmKwerix(const QString &catalogueFile, UiServices &ui, QWidget *parent)
     : QMainWindow(parent), m_ui(ui)
 {
     // The result data set first: every other part of the window works on it.
     m_database = std::make_unique<Database>();
     m_result = std::make_unique<Query>(*m_database);
+    useNumberText();
     m_model = std::make_unique<ResultModel>(*m_result);
     m_catalogue = std::make_unique<QueryCatalogue>(catalogueFile);
+    m_prompter = std::make_unique<UiPrompts>(m_ui);
+    m_prompts = std::make_unique<QueryPrompts>(*m_prompter, m_catalogue->directory());
+    m_runHost = std::make_unique<RunHost>(*this);
+    m_runner = std::make_unique<QueryRunner>(*m_catalogue, *m_result, *m_prompts, *m_runHost);
     buildWindow();
     connectHandlers();
     formCreate();
@@ -356,13 +394,28 @@ void TfrmKwerix::connectHandlers()
     on(BitBtn4, &TfrmKwerix::BitBtn4Click);
     on(Button1, &TfrmKwerix::Button1Click);
     connect(btnSave, &QPushButton::clicked, this, [this] { guarded(m_ui, [this] { btnSaveClick(); }); });
-    for (QPushButton *later : {btnOpenSQL, btnPreview, btnPrint, bWykres, btnTest})
+    on(btnOpenSQL, &TfrmKwerix::btnOpenSQLClick);
+    on(btnTest, &TfrmKwerix::btnTestClick);
+    for (QPushButton *later : {btnPreview, btnPrint, bWykres})
         on(later, &TfrmKwerix::notBuiltYet);
     connect(PokaUkryjinne1, &QAction::triggered, this, [this] { run(&TfrmKwerix::PokaUkryjinne1Click); });
     connect(czytajXls1, &QAction::triggered, this, [this] { run(&TfrmKwerix::czytajXls1Click); });
     connect(lbxSpisSQL, &QListWidget::itemClicked, this, [this] { run(&TfrmKwerix::lbxSpisSQLClick); });
     connect(lbxSpisSQL, &QListWidget::itemDoubleClicked, this, [this] { run(&TfrmKwerix::lbxSpisSQLDblClick); });
     connect(pc, &QTabWidget::currentChanged, this, &TfrmKwerix::onPageChanged);
+}
+
+void TfrmKwerix::useNumberText()
+{
+    // Floating-point fields show their amounts in digit groups in both grids; the text is made
+    // only for the cells drawn.
+    connect(m_result.get(), &DataSet::resetDone, this, [this] {
+        for (int i = 0; i < m_result->fieldCount(); ++i) {
+            Field *field = m_result->field(i);
+            if (field->dataType() == FieldType::ftFloat)
+                field->setOnGetText([](const Field &f, qsizetype row) { return tekstLiczby(f, row); });
+        }
+    });
 }
 
 void TfrmKwerix::notBuiltYet()
@@ -832,6 +885,24 @@ void TfrmKwerix::Button1Click()
 {
     Memo3->clear();
     m_history->clear();
+}
+
+// ---- running queries ---------------------------------------------------------------------------
+
+void TfrmKwerix::btnOpenSQLClick()
+{
+    const int entry = currentEntry();
+    if (entry < 0) {
+        m_ui.message(UiServices::Kind::Error, QStringLiteral("\r\nMusisz najpierw wybrać zapytanie"));
+        return;
+    }
+    m_runner->runTitle(lbxSpisSQL->item(entry)->text());
+    updateButtons();
+}
+
+void TfrmKwerix::btnTestClick()
+{
+    m_runner->testSql(textfile::splitLines(memTRESC->toPlainText()));
 }
 
 void TfrmKwerix::appendHistory(const QString &line)

@@ -5,7 +5,7 @@
 #include "db/Query.h"
 #include "xls/Workbook.h"
 
-#include "HistoryLog.h"
+#include "query/HistoryLog.h"
 
 #include <QMainWindow>
 #include <memory>
@@ -24,7 +24,10 @@ class QSplitter;
 class QTabWidget;
 class QTableView;
 class QTableWidget;
+class QueryPrompts;
+class QueryRunner;
 class ResultModel;
+class UiPrompts;
 class UiServices;
 
 // The main window "Drukowanie, przeglądanie i poprawianie z użyciem zapytań SQL": the catalogue of
@@ -45,6 +48,8 @@ public:
     ResultModel &resultModel() { return *m_model; }
     UiServices &ui() { return m_ui; }
     HistoryLog &history() { return *m_history; }
+    QueryPrompts &prompts() { return *m_prompts; }
+    QueryRunner &runner() { return *m_runner; }
     int rememberedIndex() const { return m_rememberedIndex; }
     bool editingMode() const;
     QString statusText() const;
@@ -71,6 +76,8 @@ public:
     bool TabSheet2Hide();
     void PokaUkryjinne1Click();
     void btnGetFieldsClick();
+    void btnOpenSQLClick();
+    void btnTestClick();
     void TabSheet3Show();
     void BitBtn4Click();
     void TabSheet4Show();
@@ -126,6 +133,8 @@ private:
     bool anyTextChanged() const;
     void clearChangedFlags();
     void notBuiltYet();
+    void useNumberText();
+    class RunHost;
     void run(void (TfrmKwerix::*handler)());
 
     UiServices &m_ui;
@@ -134,6 +143,10 @@ private:
     std::unique_ptr<Query> m_result;
     std::unique_ptr<ResultModel> m_model;
     std::unique_ptr<HistoryLog> m_history;
+    std::unique_ptr<UiPrompts> m_prompter;
+    std::unique_ptr<QueryPrompts> m_prompts;
+    std::unique_ptr<RunHost> m_runHost;
+    std::unique_ptr<QueryRunner> m_runner;
     TXlsWorkbook m_xls;
     int m_rememberedIndex = 0;
     int m_initialSplit = 220;

@@ -1,7 +1,7 @@
 // kwerix-batch: the program's work without a screen, every question answered from the command line.
+#include "BatchRun.h"
 #include "export/XlsToCsv.h"
 #include "platform/Errors.h"
-#include "platform/Paths.h"
 #include "xls/Workbook.h"
 
 #include <QCoreApplication>
@@ -17,27 +17,38 @@ const char kUsage[] =
     "       kwerix-batch report TITLE --pdf FILE [--param NAME=VALUE]... [--date DATE]\n"
     "       kwerix-batch xls2csv NAME\n";
 
-int usage(const char *problem = nullptr)
+int usage(const QString &problem = QString())
 {
-    if (problem)
-        std::fprintf(stderr, "kwerix-batch: %s\n", problem);
+    if (!problem.isEmpty())
+        std::fprintf(stderr, "kwerix-batch: %s\n", problem.toLocal8Bit().constData());
     std::fputs(kUsage, stderr);
     return 2;
 }
 
 int fail(const QString &message)
 {
-    std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+    std::fprintf(stderr, "%s\n", standardErrorText(message).toLocal8Bit().constData());
     return 1;
 }
 
 int xls2csv(const QStringList &args)
 {
     if (args.size() != 1)
-        return usage("xls2csv takes one NAME");
+        return usage(QStringLiteral("xls2csv takes one NAME"));
     TXlsWorkbook xls;
     przepiszXlsDoCsv(xls, QCoreApplication::applicationDirPath(), args.first());
     return 0;
+}
+
+int dispatch(const QString &command, const QStringList &args)
+{
+    if (command == QLatin1String("xls2csv"))
+        return xls2csv(args);
+    if (command == QLatin1String("run") || command == QLatin1String("sql"))
+        return runQuery(QCoreApplication::applicationDirPath(), command, BatchOptions::parse(args));
+    if (command == QLatin1String("report"))
+        throw ENotBuiltYet(QStringLiteral("the command report is not built yet"));
+    throw EUsage(QStringLiteral("unknown command %1").arg(command));
 }
 
 } // namespace
@@ -50,11 +61,12 @@ int main(int argc, char *argv[])
         return usage();
     const QString command = args.takeFirst();
     try {
-        if (command == QLatin1String("xls2csv"))
-            return xls2csv(args);
-        if (command == QLatin1String("run") || command == QLatin1String("sql") || command == QLatin1String("report"))
-            return usage(qPrintable(QStringLiteral("the command %1 is not built yet").arg(command)));
-        return usage(qPrintable(QStringLiteral("unknown command %1").arg(command)));
+        return dispatch(command, args);
+    } catch (const EUsage &e) {
+        return usage(e.message());
+    } catch (const ENotBuiltYet &e) {
+        std::fprintf(stderr, "kwerix-batch: %s\n", e.message().toLocal8Bit().constData());
+        return 2;
     } catch (const Exception &e) {
         return fail(e.message());
     }

@@ -16,6 +16,13 @@ private:
     QByteArray m_utf8;
 };
 
+// A silent stop: the user called the work off, or was already told why it can't go on. Nothing
+// more is shown.
+class EAbort : public Exception {
+public:
+    EAbort() : Exception(QString()) {}
+};
+
 // Database errors; EDBEngineError is the kind raised with the engine's own message.
 class EDatabaseError : public Exception {
 public:

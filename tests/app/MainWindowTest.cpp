@@ -410,7 +410,9 @@ TEST_F(WindowTest, GridsShowTheOneResultWithoutCopies)
     win.result().open();
     EXPECT_EQ(win.grdQRY->model(), win.DBGrid1->model());
     EXPECT_EQ(win.grdQRY->model()->rowCount(), 2);
-    EXPECT_EQ(win.grdQRY->model()->data(win.grdQRY->model()->index(0, 1)).toString(), QStringLiteral("12,5"));
+    // Floating-point amounts in digit groups, right-aligned in 15 characters.
+    EXPECT_EQ(win.grdQRY->model()->data(win.grdQRY->model()->index(0, 1)).toString(), QStringLiteral("          12,50"));
+    EXPECT_EQ(win.DBGrid1->model()->data(win.DBGrid1->model()->index(1, 1)).toString(), QStringLiteral("          -3,00"));
     EXPECT_EQ(win.grdQRY->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("MIASTO"));
     screenshot("wynik");
     win.result().close();

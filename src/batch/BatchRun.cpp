@@ -1,0 +1,231 @@
+#include "BatchRun.h"
+
+#include "catalogue/QueryCatalogue.h"
+#include "db/Query.h"
+#include "export/XlsToCsv.h"
+#include "platform/CodePage.h"
+#include "platform/Numbers.h"
+#include "platform/Paths.h"
+#include "platform/RegionalSettings.h"
+#include "platform/TextFile.h"
+#include "query/HistoryLog.h"
+#include "query/QueryPrompts.h"
+#include "query/QueryRunner.h"
+
+#include <QFile>
+
+#include <cstdio>
+
+namespace {
+
+void printError(const QString &text)
+{
+    // The boxes' texts begin with a line break to set them off; a terminal needs none.
+    QString message = text;
+    while (message.startsWith(QLatin1Char('\r')) || message.startsWith(QLatin1Char('\n')))
+        message.remove(0, 1);
+    std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
+// A date as given on the command line: ISO (2004-03-05) or the regional short date form.
+QDate parseDate(const QString &text, const QString &what)
+{
+    QDate date = QDate::fromString(text.trimmed(), Qt::ISODate);
+    if (!date.isValid())
+        date = RegionalSettings::current().parseShortDate(text.trimmed());
+    if (!date.isValid())
+        throw Exception(QStringLiteral("'%1' nie jest poprawną datą (%2)").arg(text, what));
+    return date;
+}
+
+QString missingParam(const QString &name)
+{
+    return QStringLiteral("Brak wartości parametru %1: podaj --param %1=WARTOŚĆ").arg(name);
+}
+
+[[noreturn]] void exportNotBuilt(const QString &name)
+{
+    throw ENotBuiltYet(QStringLiteral("Zapis wyniku do pliku %1 nie jest jeszcze zbudowany").arg(name));
+}
+
+const QString kMissingDate = QStringLiteral("Zapytanie zawiera znaczniki daty: podaj --date DATA");
+
+// The prompts answered from the command line.
+class CommandLinePrompts : public ParameterPrompts {
+public:
+    explicit CommandLinePrompts(const BatchOptions &options) : m_options(options) {}
+
+    std::optional<QDate> askDate(const QString &parameter, const QString &, const QDate &) override
+    {
+        if (parameter.isEmpty()) {
+            if (!m_options.date)
+                throw Exception(kMissingDate);
+            return parseDate(*m_options.date, QStringLiteral("--date"));
+        }
+        return parseDate(answer(parameter), parameter);
+    }
+    std::optional<QString> askText(const QString &parameter, const QString &) override { return answer(parameter); }
+    std::optional<QString> askNumber(const QString &parameter, const QString &, const QString &) override
+    {
+        return answer(parameter);
+    }
+
+private:
+    QString answer(const QString &parameter) const
+    {
+        const std::optional<QString> value = m_options.param(parameter);
+        if (!value)
+            throw Exception(missingParam(parameter));
+        return *value;
+    }
+
+    const BatchOptions &m_options;
+};
+
+// What a run shows goes to standard error and the history file.
+class BatchHost : public RunHost {
+public:
+    explicit BatchHost(HistoryLog &history) : m_history(history) {}
+
+    void beginWait() override {}
+    void endWait() override {}
+    void showStatus(const QString &) override {}
+    void appendHistory(const QString &line) override { m_history.append(line); }
+    void showError(const QString &text) override { printError(text); }
+    void resultOpened(int) override {}
+    void exportResult(const QString &name) override { exportNotBuilt(name); }
+    void setFieldsAvailable(bool) override {}
+
+private:
+    HistoryLog &m_history;
+};
+
+// Every question the steps would ask must have its answer, every answer must convert, and all the
+// steps must be possible, before anything runs.
+void checkSteps(const std::vector<RunStep> &steps, const BatchOptions &options, ParameterPrompts &answers,
+                const QString &directory)
+{
+    for (const RunStep &step : steps) {
+        if (!step.exportName.isEmpty() || options.exportName)
+            exportNotBuilt(options.exportName.value_or(step.exportName));
+    }
+    QueryPrompts scratch(answers, directory);
+    scratch.beginRun();
+    for (const RunStep &step : steps) {
+        QStringList lines = withoutMarkerLines(step.lines);
+        const QString text = joinLines(lines);
+        if (text.size() < 8)
+            continue;
+        const bool dated = scratch.ustalDate(text);
+        for (QString &line : lines)
+            line = scratch.wstawKatalog(dated ? scratch.wstawDate(line) : line);
+        QStringList names;
+        parseParameters(joinLines(lines), names);
+        for (const QString &name : names) {
+            const ParameterKind kind = ParameterKind::of(name);
+            if (kind.kind == ParameterKind::Date)
+                answers.askDate(name, kind.prompt, QDate());
+            else if (kind.kind == ParameterKind::Number)
+                numbers::parseFloat(*answers.askNumber(name, kind.prompt, QString()));
+            else if (kind.kind == ParameterKind::Text)
+                answers.askText(name, kind.prompt);
+        }
+    }
+}
+
+QStringList readSqlFile(const QString &name)
+{
+    if (name != QLatin1String("-"))
+        return textfile::readLines(name);
+    QFile in;
+    if (!in.open(stdin, QIODevice::ReadOnly))
+        throw EFOpenError(QStringLiteral("-"), QStringLiteral("standard input"));
+    return textfile::splitLines(cp1250::decode(in.readAll()));
+}
+
+void printResult(DataSet &result)
+{
+    QStringList lines;
+    QString header;
+    for (int i = 0; i < result.fieldCount(); ++i)
+        header += csvCell(result.field(i)->fieldName()) + QLatin1Char(';');
+    lines.append(header);
+    for (int record = 0; record < result.recordCount(); ++record) {
+        QString line;
+        for (int i = 0; i < result.fieldCount(); ++i)
+            line += csvCell(result.field(i)->asStringAt(result.rowOf(record))) + QLatin1Char(';');
+        lines.append(line);
+    }
+    const QByteArray bytes = textfile::encodeLines(lines);
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+BatchOptions BatchOptions::parse(const QStringList &args)
+{
+    BatchOptions options;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &arg = args.at(i);
+        if (!arg.startsWith(QLatin1String("--"))) {
+            options.words.append(arg);
+            continue;
+        }
+        if (i + 1 >= args.size())
+            throw EUsage(QStringLiteral("%1 needs a value").arg(arg));
+        const QString value = args.at(++i);
+        if (arg == QLatin1String("--param")) {
+            const qsizetype equals = value.indexOf(QLatin1Char('='));
+            if (equals <= 0)
+                throw EUsage(QStringLiteral("--param takes NAME=VALUE"));
+            options.params.insert(value.left(equals).toLower(), value.mid(equals + 1));
+        } else if (arg == QLatin1String("--date")) {
+            options.date = value;
+        } else if (arg == QLatin1String("--export")) {
+            options.exportName = value;
+        } else if (arg == QLatin1String("--pdf")) {
+            options.pdf = value;
+        } else {
+            throw EUsage(QStringLiteral("unknown option %1").arg(arg));
+        }
+    }
+    return options;
+}
+
+std::optional<QString> BatchOptions::param(const QString &name) const
+{
+    const auto found = params.constFind(name.toLower());
+    return found == params.cend() ? std::nullopt : std::optional<QString>(*found);
+}
+
+int runQuery(const QString &catalogueDirectory, const QString &command, const BatchOptions &options)
+{
+    if (options.words.size() != 1 || options.pdf)
+        throw EUsage(QStringLiteral("%1 takes one %2 and the options --param, --date and --export")
+                         .arg(command, command == QLatin1String("run") ? QStringLiteral("TITLE") : QStringLiteral("FILE")));
+    QueryCatalogue catalogue(paths::join(catalogueDirectory, QueryCatalogue::fileNameInDirectory));
+    Database database;
+    Query result(database);
+    CommandLinePrompts answers(options);
+    QueryPrompts prompts(answers, catalogue.directory());
+    HistoryLog history(HistoryLog::pathFor(catalogue.directory(), catalogue.prefix()));
+    BatchHost host(history);
+    QueryRunner runner(catalogue, result, prompts, host);
+    try {
+        const QString &target = options.words.first();
+        if (command == QLatin1String("run")) {
+            checkSteps(runner.plan(target), options, answers, catalogue.directory());
+            runner.runTitle(target);
+        } else {
+            const QStringList lines = readSqlFile(target);
+            checkSteps({{lines, QString()}}, options, answers, catalogue.directory());
+            runner.testSql(lines);
+        }
+    } catch (const EAbort &) {
+        return 1;
+    }
+    if (result.active())
+        printResult(result);
+    return 0;
+}

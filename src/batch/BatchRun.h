@@ -1,0 +1,38 @@
+#pragma once
+
+#include "platform/Errors.h"
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// A command line that does not say what to do: status 2 with the usage text.
+class EUsage : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// Work that needs a part of the program not built yet: status 2.
+class ENotBuiltYet : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// The answers of a command line: --param NAME=VALUE (names without case), --date, --export and
+// --pdf, and the words that are no options.
+struct BatchOptions {
+    QMap<QString, QString> params; // by name in lower case
+    std::optional<QString> date;
+    std::optional<QString> exportName;
+    std::optional<QString> pdf;
+    QStringList words;
+
+    static BatchOptions parse(const QStringList &args);
+    std::optional<QString> param(const QString &name) const;
+};
+
+// "run TITLE" and "sql FILE": the statements run as the window runs them, the result printed to
+// standard output (Windows-1250, ";" after every cell, CR LF). Messages go to standard error.
+// Returns the exit status; EUsage and ENotBuiltYet leave for the caller.
+int runQuery(const QString &catalogueDirectory, const QString &command, const BatchOptions &options);

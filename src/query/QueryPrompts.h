@@ -1,0 +1,51 @@
+#pragma once
+
+#include "ParameterPrompts.h"
+
+#include <QDate>
+#include <QString>
+
+class Query;
+
+// The answers a run gathers before its statements run, kept for the program's life: the marker
+// date that replaces "dd", "mm", "rr" and "rrrr" in statements, titles and file names (asked at
+// most once per run), the parameter values, the summary of the parameters, and the folder marker
+// "..".
+class QueryPrompts {
+public:
+    QueryPrompts(ParameterPrompts &prompts, QString catalogueDirectory);
+
+    // A new run: the summary empties and the next need of the marker date asks for it.
+    void beginRun();
+    const QString &summary() const { return m_summary; }
+    const QString &markerDateText() const { return m_markerDateText; }
+
+    // Replaces the folder marker in the statement lines, then asks for every parameter in order.
+    // EConvertError for a number that does not convert; EAbort when the date dialog was closed
+    // without OK.
+    void podajParametry(Query &query);
+    void wstawKatalog(Query &query) const;
+    QString wstawKatalog(QString line) const;
+
+    // False when the text holds no date marker; otherwise makes the marker date ready (asking for
+    // it when the run has not yet, or when no date was ever given) and returns true.
+    bool ustalDate(const QString &text);
+    // The text with every date marker replaced by the prepared parts of the marker date.
+    QString wstawDate(QString text) const;
+    // The date dialog; EAbort when it was closed without OK. The parameter asked for is empty for
+    // the marker date.
+    QDate zapytajDate(const QString &description, const QString &defaultText, const QString &parameter = {});
+
+private:
+    void fill(class Param &param);
+
+    ParameterPrompts &m_prompts;
+    QString m_directory;
+    bool m_askDate = false;
+    QString m_markerDateText;
+    QString m_day, m_month, m_year, m_shortYear;
+    QString m_summary;
+};
+
+// Whether the text holds "dd", "mm" or "rr" (lower case, anywhere).
+bool hasDateMarker(const QString &text);
