@@ -148,22 +148,13 @@ QString formatPicture(const QString &picture, qint64 amount)
 
 QString formatAmount(const QString &picture, bool blankZero, qint64 amount)
 {
-    return padLeft(formatAmountWhole(picture, blankZero, amount), static_cast<int>(picture.size()), QStringLiteral(" "));
-}
-
-QString formatAmountWhole(const QString &picture, bool blankZero, qint64 amount)
-{
-    const qsizetype width = picture.size();
+    const int width = static_cast<int>(picture.size());
     if (amount == 0 && blankZero)
         return QString(width, QLatin1Char(' '));
-    QString text;
-    if (amount >= 0) {
-        text = formatPicture(picture, amount);
-    } else {
-        const qint64 magnitude = amount == std::numeric_limits<qint64>::min() ? std::numeric_limits<qint64>::max() : -amount;
-        text = QLatin1Char('-') + removeBlanks(formatPicture(picture, magnitude));
-    }
-    return text.size() < width ? QString(width - text.size(), QLatin1Char(' ')) + text : text;
+    if (amount >= 0)
+        return padLeft(formatPicture(picture, amount), width, QStringLiteral(" "));
+    const qint64 magnitude = amount == std::numeric_limits<qint64>::min() ? std::numeric_limits<qint64>::max() : -amount;
+    return padLeft(QLatin1Char('-') + removeBlanks(formatPicture(picture, magnitude)), width, QStringLiteral(" "));
 }
 
 qint64 toTenThousandths(double value)

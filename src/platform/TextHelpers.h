@@ -28,8 +28,6 @@ QString formatPicture(const QString &picture, qint64 amountTenThousandths);
 // blanks for zero with blankZero; a negative amount as "-" and its formatted magnitude without
 // blanks. Like padLeft, a longer text keeps only its last characters.
 QString formatAmount(const QString &picture, bool blankZero, qint64 amountTenThousandths);
-// The same, but a longer text is kept whole.
-QString formatAmountWhole(const QString &picture, bool blankZero, qint64 amountTenThousandths);
 
 // The value times 10,000 as the nearest 64-bit integer (ties to even), saturating at the limits.
 qint64 toTenThousandths(double value);

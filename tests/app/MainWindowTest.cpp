@@ -429,3 +429,69 @@ TEST_F(WindowTest, DialogsDoNotSendTheUserBackToTheFirstPage)
     QApplication::sendEvent(&win, &activate);
     EXPECT_EQ(win.pc->currentIndex(), Przygotowanie);
 }
+
+TEST_F(WindowTest, WykonajWantsASelectedQuery)
+{
+    TfrmKwerix &win = open();
+    win.btnOpenSQL->setEnabled(true);
+    win.btnOpenSQL->click();
+    EXPECT_EQ(ui.take(), QStringList{"Błąd: \r\nMusisz najpierw wybrać zapytanie"});
+    EXPECT_FALSE(win.result().active());
+}
+
+TEST_F(WindowTest, WykonajRunsTheSelectedQueryAndShowsItsResult)
+{
+    addEntry("Miasta", {"SELECT 'Łódź' AS MIASTO, 1234567.5 AS KWOTA", "UNION ALL SELECT 'Gdańsk', -1234567.5"});
+    TfrmKwerix &win = open();
+    select(win, 0);
+    win.btnOpenSQL->click();
+    EXPECT_TRUE(ui.take().isEmpty());
+    EXPECT_EQ(win.Label4->text(), QStringLiteral("Wynik zapytania (2 poz.)"));
+    EXPECT_TRUE(win.btnGetFields->isEnabled());
+    EXPECT_EQ(win.statusText(),
+              QStringLiteral("SELECT 'Łódź' AS MIASTO, 1234567.5 AS KWOTA\r\nUNION ALL SELECT 'Gdańsk', -1234567.5\r\n"));
+    const QAbstractItemModel *grid = win.grdQRY->model();
+    EXPECT_EQ(grid->data(grid->index(0, 1)).toString(), QStringLiteral("   1 234 567,50"));
+    EXPECT_EQ(grid->data(grid->index(1, 1)).toString(), QStringLiteral("    -1234567,50"));
+    EXPECT_EQ(win.Memo3->toPlainText().count(QLatin1Char('\n')), 1);
+    EXPECT_TRUE(win.Memo3->toPlainText().contains(QStringLiteral("....Miasta")));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    screenshot("wynik-zapytania");
+}
+
+TEST_F(WindowTest, ARunThatFailsShowsTheStandardErrorBoxAndKeepsItsStartLine)
+{
+    addEntry("Zła", {"SELECT * FROM nie_ma"});
+    TfrmKwerix &win = open();
+    select(win, 0);
+    win.btnOpenSQL->click();
+    EXPECT_EQ(ui.take(), QStringList{"error: no such table: nie_ma."});
+    EXPECT_EQ(readBytes(path("sqlhist.txt")).count("\r\n"), 1);
+    EXPECT_FALSE(win.result().active());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(WindowTest, TestujSqlRunsTheEditorTextWithItsPrompts)
+{
+    TfrmKwerix &win = open();
+    win.pc->setCurrentIndex(Przygotowanie);
+    win.memTRESC->setPlainText(QStringLiteral("SELECT 'dd.mm.rrrr' AS D, :STRNAZWA AS N"));
+    ui.dates = {QDate(2004, 3, 5)};
+    ui.inputs = {QStringLiteral("Łódź")};
+    win.btnTest->click();
+    EXPECT_EQ(ui.take(), (QStringList{"date: ", "input: NAZWA (Tekst) []"}));
+    EXPECT_EQ(win.result().field(0)->asString(), QStringLiteral("05.03.2004"));
+    EXPECT_EQ(win.result().field(1)->asString(), QStringLiteral("Łódź"));
+    EXPECT_EQ(win.Label4->text(), QStringLiteral("Wynik zapytania (1 poz.)"));
+    EXPECT_EQ(win.pc->currentIndex(), Przygotowanie);
+}
+
+TEST_F(WindowTest, AnExportNameIsReportedUntilExportsExist)
+{
+    addEntry("_DAJWYNIK", {"SELECT 1 AS A"});
+    TfrmKwerix &win = open();
+    select(win, 0);
+    win.btnOpenSQL->click();
+    EXPECT_EQ(ui.take(), QStringList{"Informacja: \r\nZapis wyniku do pliku WYNIK nie jest jeszcze dostępny."});
+    EXPECT_TRUE(win.result().active());
+}

@@ -1,0 +1,142 @@
+// kwerix-batch run and sql, end to end on a copy of the demo catalogue.
+#include "platform/CodePage.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+
+using testsupport::cp;
+using testsupport::readBytes;
+
+namespace {
+
+class Batch : public testsupport::PolishTest {
+protected:
+    void SetUp() override
+    {
+        PolishTest::SetUp();
+        const QDir demo(QStringLiteral(KWERIX_SOURCE_DIR "/examples/demo"));
+        for (const QString &name : demo.entryList(QDir::Files))
+            ASSERT_TRUE(QFile::copy(demo.filePath(name), path(name)));
+        ASSERT_TRUE(QFile::copy(QStringLiteral(KWERIX_BATCH), path(QStringLiteral("kwerix-batch"))));
+    }
+
+    // Runs the program beside the catalogue; standard output and error go to out and err.
+    int batch(const QStringList &arguments)
+    {
+        QProcess process;
+        process.setWorkingDirectory(dir.path());
+        process.start(path(QStringLiteral("kwerix-batch")), arguments);
+        process.waitForFinished(-1);
+        out = process.readAllStandardOutput();
+        err = QString::fromLocal8Bit(process.readAllStandardError());
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+
+    QList<QByteArray> rows() const { return out.split('\n').mid(1, out.count('\n') - 1); }
+    QByteArray history() const { return readBytes(path(QStringLiteral("sqlhist.txt"))); }
+
+    QByteArray out;
+    QString err;
+};
+
+TEST_F(Batch, RunPrintsTheResultInWindows1250WithSemicolons)
+{
+    ASSERT_EQ(batch({"run", "Klienci według miast"}), 0) << err.toStdString();
+    EXPECT_TRUE(out.startsWith(cp("NR;NAZWA;MIASTO;NIP;KLIENT_OD;\r\n"
+                                  "6;Mleczarnia Gąsiorowska;Białystok;542-020-88-35;04.04.2011;\r\n")));
+    // The inactive customer is left out.
+    EXPECT_EQ(rows().size(), 11);
+    EXPECT_FALSE(out.contains(cp("Wiślana")));
+    const QList<QByteArray> lines = history().split('\n');
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines[0].endsWith(cp("....Klienci według miast\r")));
+    EXPECT_TRUE(err.isEmpty());
+}
+
+TEST_F(Batch, ParametersAreAnsweredByNameWithoutRegardToCase)
+{
+    ASSERT_EQ(batch({"run", "Faktury z okresu", "--param", "dataOd=2026-01-01", "--param", "DATADO=31.01.2026"}), 0)
+        << err.toStdString();
+    ASSERT_FALSE(rows().isEmpty());
+    for (const QByteArray &row : rows())
+        EXPECT_TRUE(row.split(';')[1].endsWith(".01.2026")) << row.toStdString();
+
+    ASSERT_EQ(batch({"run", "Faktury klienta", "--param", "strnazwa=hurt"}), 0) << err.toStdString();
+    ASSERT_FALSE(rows().isEmpty());
+    for (const QByteArray &row : rows())
+        EXPECT_TRUE(row.contains(cp("Hurtownia Żuraw"))) << row.toStdString();
+
+    ASSERT_EQ(batch({"run", "Faktury powyżej kwoty", "--param", "KWOTA=47500,5"}), 0) << err.toStdString();
+    ASSERT_FALSE(rows().isEmpty());
+    for (const QByteArray &row : rows())
+        EXPECT_GE(QString::fromLatin1(row.split(';')[4]).replace(',', '.').toDouble(), 47500.5) << row.toStdString();
+}
+
+TEST_F(Batch, MarkerDatesComeFromTheDateOption)
+{
+    ASSERT_EQ(batch({"run", "Sprzedaż w miesiącu mm.rrrr", "--date", "2026-03-05"}), 0) << err.toStdString();
+    EXPECT_TRUE(out.startsWith("NAZWA;FAKTURY;NETTO;VAT;\r\n"));
+    EXPECT_FALSE(rows().isEmpty());
+}
+
+TEST_F(Batch, UnansweredOrBadAnswersRunNothing)
+{
+    struct Case {
+        QStringList arguments;
+        const char *error;
+    };
+    const Case cases[] = {
+        {{"run", "Faktury powyżej kwoty"}, "Brak wartości parametru KWOTA: podaj --param KWOTA=WARTOŚĆ.\n"},
+        {{"run", "Faktury powyżej kwoty", "--param", "KWOTA=dużo"}, "'dużo' is not a valid floating point value.\n"},
+        {{"run", "Faktury z okresu", "--param", "dataOd=2026-13-01", "--param", "dataDo=2026-01-31"},
+         "'2026-13-01' nie jest poprawną datą (dataOd)\n"},
+        {{"run", "Sprzedaż w miesiącu mm.rrrr"}, "Zapytanie zawiera znaczniki daty: podaj --date DATA.\n"},
+        {{"run", "Nie ma takiego"}, "Brak pliku z treścią SQL Nie ma takiego\n"},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(batch(c.arguments), 1) << c.arguments.join(' ').toStdString();
+        EXPECT_EQ(err, QString::fromUtf8(c.error));
+        EXPECT_TRUE(out.isEmpty());
+    }
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("sqlhist.txt"))));
+}
+
+TEST_F(Batch, SqlRunsAFileAsTestingDoesAndQuotesLikeTheExports)
+{
+    testsupport::writeBytes(path(QStringLiteral("q.sql")), cp("SELECT 'a;b' AS T, 'c\"d' AS U,\r\n  'ż' AS \"Ź\"\r\n"));
+    ASSERT_EQ(batch({"sql", "q.sql"}), 0) << err.toStdString();
+    EXPECT_EQ(out, cp("T;U;Ź;\r\n\"a;b\";\"c\"\"d\";ż;\r\n"));
+    EXPECT_TRUE(history().startsWith("          ") && history().contains("....\r\n"));
+
+    testsupport::writeBytes(path(QStringLiteral("zla.sql")), "SELECT * FROM nie_ma\r\n");
+    EXPECT_EQ(batch({"sql", "zla.sql"}), 1);
+    EXPECT_EQ(err, QStringLiteral("no such table: nie_ma.\n"));
+    // The start line of the failed statement stays without its end line.
+    EXPECT_EQ(history().count("\r\n"), 3);
+}
+
+TEST_F(Batch, StatementsWithoutRowsPrintNothing)
+{
+    testsupport::writeBytes(path(QStringLiteral("t.sql")), "CREATE TABLE \"nowa.dbf\" (A CHAR(5))\r\n");
+    ASSERT_EQ(batch({"sql", "t.sql"}), 0) << err.toStdString();
+    EXPECT_TRUE(out.isEmpty());
+    EXPECT_TRUE(QFile::exists(path(QStringLiteral("nowa.dbf"))));
+}
+
+TEST_F(Batch, WorkNotBuiltYetAndWrongCommandLinesEndWithStatusTwo)
+{
+    EXPECT_EQ(batch({"run", "Faktury w złotych", "--date", "2026-03-05"}), 2);
+    EXPECT_TRUE(err.contains(QStringLiteral("KURSY nie jest jeszcze zbudowany"))) << err.toStdString();
+    EXPECT_EQ(batch({"run", "Obroty klientów", "--export", "wynik.xls"}), 2);
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("sqlhist.txt"))));
+    for (const QStringList &arguments : {QStringList{"run"}, QStringList{"run", "A", "B"},
+                                         QStringList{"run", "A", "--param", "X"}, QStringList{"sql", "a.sql", "--date"},
+                                         QStringList{"run", "A", "--bez-sensu", "1"}}) {
+        EXPECT_EQ(batch(arguments), 2) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(err.contains(QStringLiteral("usage:")));
+    }
+}
+
+} // namespace
