@@ -2,6 +2,8 @@
 
 #include "db/DataSet.h"
 
+#include <algorithm>
+
 ResultModel::ResultModel(DataSet &dataSet, QObject *parent) : QAbstractTableModel(parent), m_dataSet(dataSet)
 {
     connect(&dataSet, &DataSet::aboutToReset, this, [this] { beginResetModel(); });
@@ -49,4 +51,24 @@ void ResultModel::refresh()
 {
     if (rowCount() > 0 && columnCount() > 0)
         emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+}
+
+int ResultModel::displayWidth(int column) const
+{
+    const Field *field = m_dataSet.field(column);
+    switch (field->dataType()) {
+    case FieldType::ftString: return field->size() > 0 ? std::clamp(field->size(), 4, 40) : 20;
+    case FieldType::ftFloat:
+    case FieldType::ftCurrency:
+    case FieldType::ftBCD: return 15;
+    case FieldType::ftDate: return 10;
+    case FieldType::ftTime: return 8;
+    case FieldType::ftDateTime: return 19;
+    case FieldType::ftBoolean: return 5;
+    case FieldType::ftSmallint: return 6;
+    case FieldType::ftInteger:
+    case FieldType::ftAutoInc:
+    case FieldType::ftLargeint: return 10;
+    default: return 20;
+    }
 }

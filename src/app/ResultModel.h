@@ -17,6 +17,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
     DataSet &dataSet() const { return m_dataSet; }
+    // The width of a column in characters, from its field's type and size.
+    int displayWidth(int column) const;
     // Makes every view draw its cells again (after a display-text handler changed).
     void refresh();
 

@@ -77,7 +77,7 @@ QPushButton *button(const QString &caption, const QString &hint, QWidget *parent
     return b;
 }
 
-QTableView *resultGrid(QAbstractItemModel *model, QWidget *parent)
+QTableView *resultGrid(ResultModel *model, QWidget *parent)
 {
     auto *grid = new QTableView(parent);
     grid->setModel(model);
@@ -85,6 +85,16 @@ QTableView *resultGrid(QAbstractItemModel *model, QWidget *parent)
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->verticalHeader()->setDefaultSectionSize(18);
     grid->setWordWrap(false);
+    // Every new result gets columns as wide as its fields' display widths and its titles.
+    QObject::connect(model, &QAbstractItemModel::modelReset, grid, [grid, model] {
+        const QFontMetrics metrics(grid->font());
+        const QFontMetrics titles(grid->horizontalHeader()->font());
+        for (int c = 0; c < model->columnCount(); ++c) {
+            const int data = metrics.horizontalAdvance(QString(model->displayWidth(c), QLatin1Char('0')));
+            const int title = titles.horizontalAdvance(model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString());
+            grid->setColumnWidth(c, std::max(data, title) + 12);
+        }
+    });
     return grid;
 }
 
@@ -164,6 +174,8 @@ void TfrmKwerix::buildWindow()
 
     statusPanel = new QLabel(this);
     statusPanel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // One line however long the text: a statement shown there must not push the pages up.
+    statusPanel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     statusBar()->addWidget(statusPanel, 1);
     statusBar()->setSizeGripEnabled(true);
 }
@@ -327,11 +339,12 @@ QWidget *TfrmKwerix::buildPrzygotowanie()
         header->setToolTip(QString::fromUtf8(columns[c].hint));
         header->setFont(bold);
         grdFields->setHorizontalHeaderItem(c, header);
-        grdFields->setColumnWidth(c, columns[c].width);
+        // At least as wide as the bold title in the desktop's font.
+        grdFields->setColumnWidth(c, std::max(columns[c].width, QFontMetrics(bold).horizontalAdvance(header->text()) + 10));
     }
     grdFields->verticalHeader()->setVisible(false);
     grdFields->verticalHeader()->setDefaultSectionSize(18);
-    grdFields->setFixedWidth(90 + 38 + 33 + 24);
+    grdFields->setFixedWidth(grdFields->columnWidth(0) + grdFields->columnWidth(1) + grdFields->columnWidth(2) + 24);
     bottomLayout->addWidget(grdFields);
 
     Splitter2->addWidget(top);
@@ -612,12 +625,13 @@ bool TfrmKwerix::eventFilter(QObject *watched, QEvent *e)
 
 void TfrmKwerix::setStatusText(const QString &text)
 {
-    statusPanel->setText(text);
+    m_statusText = text;
+    statusPanel->setText(QString(text).replace(QLatin1String("\r\n"), QLatin1String(" ")).replace(QLatin1Char('\n'), QLatin1Char(' ')));
 }
 
 QString TfrmKwerix::statusText() const
 {
-    return statusPanel->text();
+    return m_statusText;
 }
 
 void TfrmKwerix::BitBtn1Click()

@@ -148,6 +148,7 @@ private:
     std::unique_ptr<RunHost> m_runHost;
     std::unique_ptr<QueryRunner> m_runner;
     TXlsWorkbook m_xls;
+    QString m_statusText;
     int m_rememberedIndex = 0;
     int m_initialSplit = 220;
     int m_currentPage = 0;

@@ -495,3 +495,42 @@ TEST_F(WindowTest, AnExportNameIsReportedUntilExportsExist)
     EXPECT_EQ(ui.take(), QStringList{"Informacja: \r\nZapis wyniku do pliku WYNIK nie jest jeszcze dostępny."});
     EXPECT_TRUE(win.result().active());
 }
+
+TEST_F(WindowTest, TheDemoCatalogueRunsInTheWindow)
+{
+    const QDir demo(QStringLiteral(KWERIX_SOURCE_DIR "/examples/demo"));
+    for (const QString &name : demo.entryList(QDir::Files))
+        ASSERT_TRUE(QFile::copy(demo.filePath(name), path(name)));
+    TfrmKwerix &win = open();
+    win.resize(1000, 640);
+    EXPECT_EQ(win.Splitter1->sizes().first(), 240);
+    screenshot("demo-start");
+
+    const auto run = [&](const QString &title) {
+        select(win, static_cast<int>(listed().indexOf(title)));
+        win.btnOpenSQL->click();
+    };
+    ui.dates = {QDate(2026, 1, 1), QDate(2026, 3, 31)};
+    run(QStringLiteral("Faktury z okresu"));
+    EXPECT_EQ(ui.take(), (QStringList{"date: ", "date: "}));
+    EXPECT_GT(win.result().recordCount(), 5);
+    EXPECT_EQ(win.Label4->text(), QStringLiteral("Wynik zapytania (%1 poz.)").arg(win.result().recordCount()));
+    screenshot("demo-faktury-z-okresu");
+
+    // The preliminary query of rates asks for the one date of the run, then hands its export on.
+    ui.dates = {QDate(2026, 3, 5)};
+    run(QStringLiteral("Faktury w złotych"));
+    EXPECT_EQ(ui.take(), (QStringList{"date: ", "Informacja: \r\nZapis wyniku do pliku KURSY nie jest jeszcze dostępny."}));
+    EXPECT_GT(win.result().recordCount(), 5);
+
+    win.btnEditClick();
+    win.btnTest->click();
+    EXPECT_EQ(win.pc->currentIndex(), Przygotowanie);
+    screenshot("demo-przygotowanie");
+    win.pc->setCurrentIndex(Historia);
+    EXPECT_EQ(win.Memo3->toPlainText().count(QStringLiteral("....")), 4);
+    screenshot("demo-historia");
+    win.pc->setCurrentIndex(Pomoc);
+    EXPECT_TRUE(win.Memo1->toPlainText().startsWith(QStringLiteral("Kwerix - zapytania SQL")));
+    screenshot("demo-pomoc");
+}
