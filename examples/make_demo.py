@@ -21,11 +21,11 @@ def write_text(name, lines):
         f.write(''.join(line + '\r\n' for line in lines).encode('cp1250'))
 
 
-def dbf_table(name, spec, rows):
+def dbf_table(name, structure, rows):
     path = os.path.join(out, name)
     if os.path.exists(path):
         os.remove(path)
-    t = dbf.Table(path, spec, dbf_type='db3', codepage='cp1250')
+    t = dbf.Table(path, structure, dbf_type='db3', codepage='cp1250')
     t.open(dbf.READ_WRITE)
     for row in rows:
         t.append(row)

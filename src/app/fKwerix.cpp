@@ -77,6 +77,21 @@ QPushButton *button(const QString &caption, const QString &hint, QWidget *parent
     return b;
 }
 
+// A page of a read-only text with one button under it.
+QWidget *textPage(QPlainTextEdit *&text, QPushButton *&button, const QString &caption)
+{
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    text = new QPlainTextEdit(page);
+    text->setReadOnly(true);
+    text->setFont(sansFont(10));
+    text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    layout->addWidget(text, 1);
+    button = new QPushButton(caption, page);
+    layout->addWidget(button, 0, Qt::AlignLeft);
+    return page;
+}
+
 QTableView *resultGrid(ResultModel *model, QWidget *parent)
 {
     auto *grid = new QTableView(parent);
@@ -359,30 +374,13 @@ QWidget *TfrmKwerix::buildPrzygotowanie()
 
 QWidget *TfrmKwerix::buildPomoc()
 {
-    auto *page = new QWidget;
-    auto *layout = new QVBoxLayout(page);
-    Memo1 = new QPlainTextEdit(page);
-    Memo1->setReadOnly(true);
-    Memo1->setFont(sansFont(10));
-    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    layout->addWidget(Memo1, 1);
-    BitBtn4 = new QPushButton(QStringLiteral("LOCAL SQL HLP"), page);
-    layout->addWidget(BitBtn4, 0, Qt::AlignLeft);
-    return page;
+    return textPage(Memo1, BitBtn4, QStringLiteral("LOCAL SQL HLP"));
 }
 
 QWidget *TfrmKwerix::buildHistoria()
 {
-    auto *page = new QWidget;
-    auto *layout = new QVBoxLayout(page);
-    Memo3 = new QPlainTextEdit(page);
-    Memo3->setReadOnly(true);
-    Memo3->setFont(sansFont(10));
-    Memo3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QWidget *page = textPage(Memo3, Button1, QStringLiteral("Skasuj historię"));
     Memo3->setLineWrapMode(QPlainTextEdit::NoWrap);
-    layout->addWidget(Memo3, 1);
-    Button1 = new QPushButton(QStringLiteral("Skasuj historię"), page);
-    layout->addWidget(Button1, 0, Qt::AlignLeft);
     return page;
 }
 
@@ -469,10 +467,10 @@ bool TfrmKwerix::event(QEvent *e)
 
 void TfrmKwerix::FormActivate()
 {
-    // Only the first activation: coming back from a dialog leaves the user where they were.
-    // The splitter is sized here because before the first showing it has no width to share.
+    // Only the first activation: coming back from a dialog leaves the user where they were. The
+    // remembered index read at start-up still stands, as nothing has run since. The splitter is
+    // sized here because before the first showing it has no width to share.
     Splitter1->setSizes({m_initialSplit, std::max(100, Splitter1->width() - m_initialSplit)});
-    m_rememberedIndex = m_catalogue->readSettings().ostatniSql;
     if (pc->currentIndex() != Wydruki)
         pc->setCurrentIndex(Wydruki);
     else
@@ -583,6 +581,7 @@ void TfrmKwerix::reloadTitles()
 {
     lbxSpisSQL->clear();
     lbxSpisSQL->addItems(m_catalogue->loadTitles());
+    m_hintRow = -1;
 }
 
 void TfrmKwerix::lbxSpisSQLClick()
@@ -605,10 +604,16 @@ void TfrmKwerix::lbxSpisSQLMouseMove(const QPoint &position)
         return;
     setStatusText(path);
     statusBar()->repaint();
-    QString hint = QString::number(lbxSpisSQL->row(item)) + QStringLiteral(": ");
+    // The mouse moves many times over one entry: its text is read once.
+    const int row = lbxSpisSQL->row(item);
+    if (row == m_hintRow && path == m_hintPath)
+        return;
+    QString hint = QString::number(row) + QStringLiteral(": ");
     for (const QString &line : textfile::readLines(path))
         hint += line + QLatin1Char('\n');
     lbxSpisSQL->setToolTip(hint);
+    m_hintRow = row;
+    m_hintPath = path;
 }
 
 bool TfrmKwerix::eventFilter(QObject *watched, QEvent *e)

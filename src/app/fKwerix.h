@@ -149,6 +149,9 @@ private:
     std::unique_ptr<QueryRunner> m_runner;
     TXlsWorkbook m_xls;
     QString m_statusText;
+    // The entry whose text the list's hint holds.
+    int m_hintRow = -1;
+    QString m_hintPath;
     int m_rememberedIndex = 0;
     int m_initialSplit = 220;
     int m_currentPage = 0;

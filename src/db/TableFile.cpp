@@ -13,6 +13,12 @@ void throwTableError(const QString &problem, const QString &path)
     throw EDBEngineError(problem + QStringLiteral("\nTable: ") + path);
 }
 
+void requireMemoFile(const QString &memoPath, const QString &tablePath)
+{
+    if (!QFileInfo(memoPath).isFile())
+        throwTableError(QStringLiteral("The memo file %1 is missing.").arg(QFileInfo(memoPath).fileName()), tablePath);
+}
+
 namespace {
 
 QByteArray headerOf(const QString &path)

@@ -66,3 +66,16 @@ private:
 
 // EDBEngineError for a problem with a table file: the problem, a line break and the file.
 [[noreturn]] void throwTableError(const QString &problem, const QString &path);
+// EDBEngineError "The memo file X is missing." when the table's memo file does not exist.
+void requireMemoFile(const QString &memoPath, const QString &tablePath);
+
+// The field definitions of a table's stored columns, in order.
+template <class Column>
+std::vector<FieldDef> definitionsOf(const std::vector<Column> &columns)
+{
+    std::vector<FieldDef> defs;
+    defs.reserve(columns.size());
+    for (const Column &c : columns)
+        defs.push_back(c.def);
+    return defs;
+}

@@ -12,8 +12,8 @@ import dbf
 out = sys.argv[1]
 
 
-def table(name, spec, rows, dbf_type='db3', deleted=()):
-    t = dbf.Table(os.path.join(out, name), spec, dbf_type=dbf_type, codepage='cp1250')
+def table(name, structure, rows, dbf_type='db3', deleted=()):
+    t = dbf.Table(os.path.join(out, name), structure, dbf_type=dbf_type, codepage='cp1250')
     t.open(dbf.READ_WRITE)
     for row in rows:
         t.append(row)

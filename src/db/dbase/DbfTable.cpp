@@ -619,8 +619,8 @@ DbfTable::DbfTable(const QString &path) : TableFile(path)
         m_hasMemo = m_hasMemo || isMemoType(type, m_version);
         m_columns.push_back(c);
     }
-    if (m_hasMemo && !QFileInfo(memoPath()).isFile())
-        throwTableError(QStringLiteral("The memo file %1 is missing.").arg(QFileInfo(memoPath()).fileName()), path);
+    if (m_hasMemo)
+        requireMemoFile(memoPath(), path);
 }
 
 QString DbfTable::memoPath() const
@@ -641,10 +641,7 @@ QStringList DbfTable::companionFiles(const QString &path)
 
 std::vector<FieldDef> DbfTable::fields() const
 {
-    std::vector<FieldDef> defs;
-    for (const Column &c : m_columns)
-        defs.push_back(c.def);
-    return defs;
+    return definitionsOf(m_columns);
 }
 
 void DbfTable::read(const std::function<void(qint64, const Row &)> &sink) const

@@ -519,8 +519,8 @@ ParadoxTable::ParadoxTable(const QString &path, bool requireMemo) : TableFile(pa
     const qint64 blocks = qFromLittleEndian<quint16>(h + kFileBlocks);
     if (file.size() < m_headerSize + blocks * m_blockSize)
         throwTableError(QStringLiteral("The table is truncated: its header counts %1 data blocks.").arg(blocks), path);
-    if (requireMemo && m_hasMemo && !QFileInfo(memoPath()).isFile())
-        throwTableError(QStringLiteral("The memo file %1 is missing.").arg(QFileInfo(memoPath()).fileName()), path);
+    if (requireMemo && m_hasMemo)
+        requireMemoFile(memoPath(), path);
 }
 
 QString ParadoxTable::memoPath() const
@@ -548,10 +548,7 @@ QStringList ParadoxTable::companionFiles(const QString &path)
 
 std::vector<FieldDef> ParadoxTable::fields() const
 {
-    std::vector<FieldDef> defs;
-    for (const Column &c : m_columns)
-        defs.push_back(c.def);
-    return defs;
+    return definitionsOf(m_columns);
 }
 
 std::vector<IndexDef> ParadoxTable::indexes() const
