@@ -496,11 +496,8 @@ void TfrmKwerix::btnExitClick()
 void TfrmKwerix::closeEvent(QCloseEvent *e)
 {
     // Closing by the title bar saves no settings, but unsaved query text is not dropped silently.
-    bool leave = true;
-    guarded(m_ui, [&] {
-        if (editingMode() && pc->currentIndex() == Przygotowanie)
-            leave = TabSheet2Hide();
-    });
+    bool leave = false;
+    guarded(m_ui, [&] { leave = !editingMode() || pc->currentIndex() != Przygotowanie || TabSheet2Hide(); });
     if (!leave) {
         e->ignore();
         return;
@@ -518,7 +515,8 @@ void TfrmKwerix::onPageChanged(int index)
     const int previous = m_currentPage;
     m_currentPage = index;
     if (previous == Przygotowanie && index != Przygotowanie) {
-        bool leave = true;
+        // A save that fails with an error keeps the user on the page with the text as typed.
+        bool leave = false;
         guarded(m_ui, [&] { leave = TabSheet2Hide(); });
         if (!leave) {
             // The user's text stays where it is.
@@ -793,8 +791,8 @@ bool TfrmKwerix::btnSaveClick()
             return false;
         }
     }
-    // The checks passed: from here the text is being saved.
-    clearChangedFlags();
+    // The changed flags stay set until the save has succeeded: a save that fails leaves the text
+    // as unsaved as it was.
     EntryForm form;
     form.title = title;
     form.sql = textfile::splitLines(memTRESC->toPlainText());

@@ -208,10 +208,30 @@ QString QueryCatalogue::titleProblem(const QString &title) const
     return {};
 }
 
+QString QueryCatalogue::fieldProblem(const FieldLayout &field)
+{
+    if (field.name.isEmpty())
+        return {};
+    if (!IniFile::isFaithfulKey(field.name))
+        return QStringLiteral("\r\nNazwy pola \"%1\" nie można zapisać w układzie wydruku: "
+                              "nadaj tej kolumnie w zapytaniu prostą nazwę (AS NAZWA)")
+            .arg(field.name);
+    for (const QString &value : {field.width, field.sum}) {
+        if (value.contains(QLatin1Char('\r')) || value.contains(QLatin1Char('\n')) || !cp1250::canEncode(value))
+            return QStringLiteral("\r\nWartości \"%1\" pola %2 nie można zapisać w układzie wydruku")
+                .arg(value, field.name);
+    }
+    return {};
+}
+
 void QueryCatalogue::saveEntry(const EntryForm &entry)
 {
     const QString &title = entry.title;
-    const QString problem = titleProblem(title);
+    QString problem = titleProblem(title);
+    // Every field row is checked before anything is written, so that a refused row never leaves
+    // the stored layout cut short.
+    for (auto field = entry.fields.cbegin(); problem.isEmpty() && field != entry.fields.cend(); ++field)
+        problem = fieldProblem(*field);
     if (!problem.isEmpty())
         throw Exception(problem);
 

@@ -83,6 +83,9 @@ public:
 
     // Why a title cannot be saved (a Polish message), or an empty string when it can.
     QString titleProblem(const QString &title) const;
+    // Why a field row cannot be stored faithfully, or an empty string when it can (rows without a
+    // name are not stored and have no problem).
+    static QString fieldProblem(const FieldLayout &field);
 
 private:
     bool isOtherEntryKey(const QString &title, const QStringList &suffixes) const;

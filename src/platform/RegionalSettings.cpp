@@ -1,6 +1,7 @@
 #include "RegionalSettings.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 
 namespace {
 
@@ -29,6 +30,13 @@ int countryNumberOf(QLocale::Territory territory)
     }
 }
 
+// "yy" (exactly two) becomes "yyyy", as the desktop systems do for their short date.
+QString withFourDigitYears(const QString &format)
+{
+    static const QRegularExpression twoDigitYear(QStringLiteral("(?<!y)yy(?!y)"));
+    return QString(format).replace(twoDigitYear, QStringLiteral("yyyy"));
+}
+
 RegionalSettings &currentSettings()
 {
     static RegionalSettings settings = RegionalSettings::fromSystem();
@@ -45,16 +53,19 @@ RegionalSettings RegionalSettings::polish()
 RegionalSettings RegionalSettings::fromSystem()
 {
     const QLocale system = QLocale::system();
-    if (system.language() == QLocale::C)
-        return polish();
+    return system.language() == QLocale::C ? polish() : of(system);
+}
+
+RegionalSettings RegionalSettings::of(const QLocale &locale)
+{
     RegionalSettings settings;
-    settings.decimalSeparator = system.decimalPoint().at(0);
-    settings.shortDateFormat = system.dateFormat(QLocale::ShortFormat);
-    settings.longTimeFormat = system.timeFormat(QLocale::LongFormat);
+    settings.decimalSeparator = locale.decimalPoint().at(0);
+    settings.shortDateFormat = withFourDigitYears(locale.dateFormat(QLocale::ShortFormat));
+    settings.longTimeFormat = locale.timeFormat(QLocale::LongFormat);
     // Qt's long time form may name the time zone; a log line and a grid cell want the clock only.
     settings.longTimeFormat.remove(QLatin1Char('t')).replace(QLatin1String("  "), QLatin1String(" "));
     settings.longTimeFormat = settings.longTimeFormat.trimmed();
-    settings.countryNumber = countryNumberOf(system.territory());
+    settings.countryNumber = countryNumberOf(locale.territory());
     return settings;
 }
 
@@ -89,12 +100,15 @@ QString RegionalSettings::formatDateTime(const QDateTime &dateTime) const
 QDate RegionalSettings::parseShortDate(const QString &text) const
 {
     const QString trimmed = text.trimmed();
-    QDate date = QLocale::c().toDate(trimmed, shortDateFormat);
-    if (!date.isValid()) {
-        // Users type single-digit days and months; the form's separators stay the same.
-        QString lenient = shortDateFormat;
-        lenient.replace(QLatin1String("dd"), QLatin1String("d")).replace(QLatin1String("MM"), QLatin1String("M"));
-        date = QLocale::c().toDate(trimmed, lenient);
+    // Users type single-digit days and months; the form's separators stay the same.
+    QString lenient = shortDateFormat;
+    lenient.replace(QLatin1String("dd"), QLatin1String("d")).replace(QLatin1String("MM"), QLatin1String("M"));
+    for (const QString &format : {shortDateFormat, lenient}) {
+        const QDate date = QLocale::c().toDate(trimmed, format);
+        if (date.isValid())
+            return date;
     }
-    return date;
+    // A year typed with two digits falls in 1930-2029, the desktop's default century window.
+    const QDate date = QLocale::c().toDate(trimmed, lenient.replace(QLatin1String("yyyy"), QLatin1String("yy")));
+    return date.isValid() && date.year() < 1930 ? date.addYears(100) : date;
 }

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QTime>
 
+class QLocale;
+
 // The user's regional settings as the program sees them: decimal separator, short date and
 // long time forms (Qt format strings) and the country number (international dialling code).
 struct RegionalSettings {
@@ -17,6 +19,9 @@ struct RegionalSettings {
     static RegionalSettings polish();
     // Taken from the system locale; Polish when the system has none (C/POSIX).
     static RegionalSettings fromSystem();
+    // Taken from a locale. A two-digit year of its short date form is widened to four digits, so
+    // that no date the program writes or reads loses its century.
+    static RegionalSettings of(const QLocale &locale);
 
     // The settings in force; fromSystem() until set() replaces them (tests do).
     static const RegionalSettings &current();

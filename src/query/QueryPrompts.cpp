@@ -4,7 +4,6 @@
 #include "platform/Errors.h"
 #include "platform/Numbers.h"
 #include "platform/Paths.h"
-#include "platform/RegionalSettings.h"
 
 namespace {
 
@@ -65,7 +64,7 @@ void QueryPrompts::fill(Param &param)
         param.setAsDate(QDate::currentDate());
         break;
     case ParameterKind::Date:
-        param.setAsDate(zapytajDate(kind.prompt, QString(), param.name()));
+        param.setAsDate(zapytajDate(kind.prompt, QDate(), param.name()));
         break;
     case ParameterKind::Text:
         param.setAsString(m_prompts.askText(param.name(), kind.prompt).value_or(QString()));
@@ -98,14 +97,12 @@ bool QueryPrompts::ustalDate(const QString &text)
 {
     if (!hasDateMarker(text))
         return false;
-    const RegionalSettings &regional = RegionalSettings::current();
-    QDate date = regional.parseShortDate(m_markerDateText);
     // A run asks once; so does anything needing the date before any date was given.
-    if (m_askDate || !date.isValid()) {
-        date = zapytajDate(QStringLiteral("Podaj datę"), m_markerDateText);
+    if (m_askDate || !m_markerDate.isValid()) {
+        m_markerDate = zapytajDate(QStringLiteral("Podaj datę"), m_markerDate);
         m_askDate = false;
-        m_markerDateText = regional.formatShortDate(date);
     }
+    const QDate &date = m_markerDate;
     m_day = twoDigits(date.day());
     m_month = twoDigits(date.month());
     m_year = QString::number(date.year());
@@ -122,9 +119,8 @@ QString QueryPrompts::wstawDate(QString text) const
     return text;
 }
 
-QDate QueryPrompts::zapytajDate(const QString &description, const QString &defaultText, const QString &parameter)
+QDate QueryPrompts::zapytajDate(const QString &description, const QDate &initial, const QString &parameter)
 {
-    const QDate initial = RegionalSettings::current().parseShortDate(defaultText);
     const std::optional<QDate> date = m_prompts.askDate(parameter, description, initial);
     // No statement runs with a date the user never gave.
     if (!date || !date->isValid())

@@ -18,7 +18,8 @@ public:
     // A new run: the summary empties and the next need of the marker date asks for it.
     void beginRun();
     const QString &summary() const { return m_summary; }
-    const QString &markerDateText() const { return m_markerDateText; }
+    // The last marker date given; invalid before the first.
+    const QDate &markerDate() const { return m_markerDate; }
 
     // Replaces the folder marker in the statement lines, then asks for every parameter in order.
     // EConvertError for a number that does not convert; EAbort when the date dialog was closed
@@ -32,9 +33,9 @@ public:
     bool ustalDate(const QString &text);
     // The text with every date marker replaced by the prepared parts of the marker date.
     QString wstawDate(QString text) const;
-    // The date dialog; EAbort when it was closed without OK. The parameter asked for is empty for
-    // the marker date.
-    QDate zapytajDate(const QString &description, const QString &defaultText, const QString &parameter = {});
+    // The date dialog with its default (today when invalid); EAbort when it was closed without OK.
+    // The parameter asked for is empty for the marker date.
+    QDate zapytajDate(const QString &description, const QDate &initial, const QString &parameter = {});
 
 private:
     void fill(class Param &param);
@@ -42,7 +43,8 @@ private:
     ParameterPrompts &m_prompts;
     QString m_directory;
     bool m_askDate = false;
-    QString m_markerDateText;
+    // Kept as a date: a round trip through a short date text may lose the century.
+    QDate m_markerDate;
     QString m_day, m_month, m_year, m_shortYear;
     QString m_summary;
 };

@@ -221,6 +221,60 @@ TEST_F(WindowTest, ChecksOfTheSaveWriteNothingAndKeepTheEdits)
     EXPECT_TRUE(ui.take().isEmpty());
 }
 
+TEST_F(WindowTest, ASaveRefusedByTheCatalogueKeepsTheTypedText)
+{
+    addEntry("Stare", {"SELECT 1"});
+    TfrmKwerix &win = open();
+    select(win, 0);
+    win.btnNewClick();
+    QTest::keyClicks(win.edNazwa, "Zestawienie [2024]");
+    QTest::keyClicks(win.memTRESC, "SELECT 2");
+    // Leaving the page: "Tak" to the question, the catalogue refuses the title.
+    ui.answers = {true};
+    win.pc->setCurrentIndex(Wydruki);
+    const QStringList shown = ui.take();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(shown[0], QStringLiteral("question: Czy zapamiętać"));
+    EXPECT_TRUE(shown[1].startsWith(QStringLiteral("error: "))) << shown[1].toStdString();
+    EXPECT_EQ(win.pc->currentIndex(), Przygotowanie);
+    EXPECT_EQ(win.edNazwa->text(), QStringLiteral("Zestawienie [2024]"));
+    EXPECT_EQ(win.memTRESC->toPlainText(), QStringLiteral("SELECT 2"));
+
+    // "&Zapisz" refused as well: the flags stay, so leaving still asks.
+    win.edNazwa->setText("a=b");
+    win.btnSave->click();
+    EXPECT_EQ(ui.take().size(), 1);
+    EXPECT_TRUE(win.edNazwa->isModified() || win.memTRESC->document()->isModified());
+    ui.answers = {false};
+    win.pc->setCurrentIndex(Wydruki);
+    EXPECT_EQ(ui.take(), QStringList{"question: Czy zapamiętać"});
+    EXPECT_EQ(win.pc->currentIndex(), Wydruki);
+    EXPECT_EQ(QueryCatalogue(catalogueFile()).loadTitles(), QStringList{"Stare"});
+}
+
+TEST_F(WindowTest, AFieldNameTheCatalogueCannotHoldKeepsTheStoredLayout)
+{
+    addEntry("Raport", {"SELECT 1"}, {{"A", "10", ""}, {"B", "20", "T"}});
+    TfrmKwerix &win = open();
+    select(win, 0);
+    win.btnEditClick();
+    win.grdFields->setRowCount(3);
+    win.grdFields->setItem(1, 0, new QTableWidgetItem("x = 1"));
+    win.grdFields->setItem(1, 1, new QTableWidgetItem("15"));
+    win.grdFields->setItem(2, 0, new QTableWidgetItem("B"));
+    win.grdFields->setItem(2, 1, new QTableWidgetItem("20"));
+    QTest::keyClicks(win.memTRESC, " AS X");
+    win.btnSave->click();
+    const QStringList shown = ui.take();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].contains(QStringLiteral("\"x = 1\""))) << shown[0].toStdString();
+    EXPECT_TRUE(shown[0].contains(QStringLiteral("AS NAZWA"))) << shown[0].toStdString();
+    const QueryEntry stored = QueryCatalogue(catalogueFile()).readEntry("Raport");
+    EXPECT_EQ(stored.layout.fields, (std::vector<FieldLayout>{{"A", "10", ""}, {"B", "20", "T"}}));
+    EXPECT_EQ(stored.sql, QStringList{"SELECT 1"});
+    EXPECT_TRUE(win.memTRESC->document()->isModified());
+}
+
 TEST_F(WindowTest, LeavingThePageAsksOnlyForChangedTitleOrText)
 {
     addEntry("A", {"SELECT 1"});

@@ -1,4 +1,5 @@
 // kwerix-batch run and sql, end to end on a copy of the demo catalogue.
+#include "catalogue/QueryCatalogue.h"
 #include "platform/CodePage.h"
 #include "support/TestSupport.h"
 
@@ -23,10 +24,15 @@ protected:
     }
 
     // Runs the program beside the catalogue; standard output and error go to out and err.
-    int batch(const QStringList &arguments)
+    int batch(const QStringList &arguments, const QString &locale = QString())
     {
         QProcess process;
         process.setWorkingDirectory(dir.path());
+        if (!locale.isEmpty()) {
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(QStringLiteral("LC_ALL"), locale);
+            process.setProcessEnvironment(environment);
+        }
         process.start(path(QStringLiteral("kwerix-batch")), arguments);
         process.waitForFinished(-1);
         out = process.readAllStandardOutput();
@@ -79,6 +85,27 @@ TEST_F(Batch, MarkerDatesComeFromTheDateOption)
     ASSERT_EQ(batch({"run", "Sprzedaż w miesiącu mm.rrrr", "--date", "2026-03-05"}), 0) << err.toStdString();
     EXPECT_TRUE(out.startsWith("NAZWA;FAKTURY;NETTO;VAT;\r\n"));
     EXPECT_FALSE(rows().isEmpty());
+}
+
+TEST_F(Batch, MarkerDatesKeepTheirCenturyUnderEveryLocale)
+{
+    QueryCatalogue catalogue(path(QStringLiteral("sqls.ini")));
+    const auto save = [&](const QString &title, const QStringList &sql) {
+        EntryForm form;
+        form.title = title;
+        form.sql = sql;
+        form.fontSizeText = QStringLiteral("8");
+        form.rowHeightText = QStringLiteral("4,5");
+        catalogue.saveEntry(form);
+    };
+    // The preliminary query asks for the date; the query itself reuses it.
+    save(QStringLiteral("_LICROK"), {QStringLiteral("SELECT 'rrrr' AS R")});
+    save(QStringLiteral("Data raportu"), {QStringLiteral("+_LICROK;"), QStringLiteral("SELECT 'dd.mm.rrrr' AS D")});
+    for (const char *locale : {"pl_PL.UTF-8", "de_DE.UTF-8", "en_US.UTF-8"}) {
+        ASSERT_EQ(batch({"run", "Data raportu", "--date", "2004-03-05"}, QString::fromLatin1(locale)), 0)
+            << err.toStdString();
+        EXPECT_EQ(out, QByteArray("D;\r\n05.03.2004;\r\n")) << locale;
+    }
 }
 
 TEST_F(Batch, UnansweredOrBadAnswersRunNothing)

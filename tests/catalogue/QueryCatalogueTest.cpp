@@ -307,6 +307,30 @@ INSTANTIATE_TEST_SUITE_P(Cases, Titles, ::testing::Values(
     TitleCase{"_DAJKURSY", true}, TitleCase{"Zestawienie [2024]", false}, TitleCase{"Zestawienie (2024)", true}, TitleCase{"a[b", true},
     TitleCase{"Sprzedaż", true}, TitleCase{"Inne_SZER", true}), testsupport::CaseIndex());
 
+TEST_F(Catalogue, AFieldRowThatCannotBeHeldIsRefusedBeforeAnythingIsWritten)
+{
+    catalogue->saveEntry(form("Raport", {"SELECT 1"}, {{"A", "10", "T"}, {"B", "20", ""}}));
+    const QByteArray before = ini();
+    const std::pair<FieldLayout, const char *> cases[] = {
+        {{"x = 1", "15", ""}, "\r\nNazwy pola \"x = 1\" nie można zapisać w układzie wydruku: "
+                              "nadaj tej kolumnie w zapytaniu prostą nazwę (AS NAZWA)"},
+        {{"[x]", "15", ""}, "\r\nNazwy pola \"[x]\" nie można zapisać w układzie wydruku: "
+                            "nadaj tej kolumnie w zapytaniu prostą nazwę (AS NAZWA)"},
+        {{"C", "1\n5", ""}, "\r\nWartości \"1\n5\" pola C nie można zapisać w układzie wydruku"},
+    };
+    for (const auto &[bad, message] : cases) {
+        try {
+            catalogue->saveEntry(form("Raport", {"SELECT 2"}, {{"A", "10", "T"}, bad, {"B", "20", ""}}));
+            ADD_FAILURE() << "accepted " << bad.name.toStdString();
+        } catch (const Exception &e) {
+            EXPECT_EQ(e.message(), QString::fromUtf8(message));
+        }
+        EXPECT_EQ(ini(), before);
+        EXPECT_EQ(catalogue->readEntry("Raport").sql, QStringList{"SELECT 1"});
+    }
+    EXPECT_NO_THROW(catalogue->saveEntry(form("Raport", {"SELECT 2"}, {{"A", "10", "T"}, {"", "x=1", "\n"}})));
+}
+
 TEST_F(Catalogue, DeletingHandEditedCollidingTitlesDamagesNothing)
 {
     catalogue->saveEntry(form("A", {"x"}, {{"F", "7", "T"}}));

@@ -4,6 +4,7 @@
 #include "platform/Errors.h"
 
 #include <QDir>
+#include <QLocale>
 
 using testsupport::CaseIndex;
 
@@ -51,7 +52,7 @@ TEST_F(Prompts, DateMarkersAreReplacedByThePartsOfOneDate)
     };
     for (const auto &[text, expected] : cases)
         EXPECT_EQ(answers.wstawDate(QString::fromUtf8(text)), QString::fromUtf8(expected)) << text;
-    EXPECT_EQ(answers.markerDateText(), QStringLiteral("05.03.2004"));
+    EXPECT_EQ(answers.markerDate(), QDate(2004, 3, 5));
     EXPECT_EQ(prompts.asked, QStringList{"date: Podaj datę []"});
 }
 
@@ -69,6 +70,24 @@ TEST_F(Prompts, TheMarkerDateIsAskedOncePerRunWithTheLastAsDefault)
     EXPECT_EQ(prompts.asked, (QStringList{"date: Podaj datę []", "date: Podaj datę [2004-03-05]"}));
 }
 
+TEST_F(Prompts, TheMarkerDateKeepsItsCenturyUnderEveryLocale)
+{
+    for (const char *locale : {"en_US", "de_DE", "pl_PL"}) {
+        RegionalSettings::set(RegionalSettings::of(QLocale(QString::fromLatin1(locale))));
+        prompts.asked.clear();
+        prompts.dates = {QDate(2004, 3, 5)};
+        answers.beginRun();
+        ASSERT_TRUE(answers.ustalDate(QStringLiteral("dd")));
+        // A preliminary query asked; the query itself reuses the date.
+        ASSERT_TRUE(answers.ustalDate(QStringLiteral("rrrr")));
+        EXPECT_EQ(answers.wstawDate(QStringLiteral("rrrr-mm-dd")), QStringLiteral("2004-03-05")) << locale;
+        prompts.dates = {QDate(2005, 1, 2)};
+        answers.beginRun();
+        ASSERT_TRUE(answers.ustalDate(QStringLiteral("dd")));
+        EXPECT_EQ(prompts.asked.last(), QStringLiteral("date: Podaj datę [2004-03-05]")) << locale;
+    }
+}
+
 TEST_F(Prompts, NoDateYetMeansAskingEvenOutsideARun)
 {
     prompts.dates = {QDate(2024, 1, 31)};
@@ -83,7 +102,7 @@ TEST_F(Prompts, ClosingTheDateDialogWithoutOkStops)
     prompts.dates = {std::nullopt};
     answers.beginRun();
     EXPECT_THROW(answers.ustalDate(QStringLiteral("mm")), EAbort);
-    EXPECT_TRUE(answers.markerDateText().isEmpty());
+    EXPECT_FALSE(answers.markerDate().isValid());
 }
 
 TEST_F(Prompts, TheFolderMarkerNamesFilesBesideTheCatalogue)
