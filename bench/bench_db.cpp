@@ -1,7 +1,7 @@
 // The database engine against plain SQLite: importing and opening a 1,000,000-row dBASE file, a
 // second open of the unchanged file, a join of two 100,000-row files, memory of the open result
 // and filtering it.
-#include "db/Database.h"
+#include "db/DatabaseStatement.h"
 #include "db/Query.h"
 #include "db/TableFile.h"
 #include "platform/RegionalSettings.h"

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <sqlite3.h>
 
 namespace {
 
@@ -110,62 +109,53 @@ void ColumnStore::widenToText()
     }
 }
 
-void ColumnStore::append(sqlite3_stmt *stmt, int column)
+void ColumnStore::appendInteger(qint64 value)
 {
-    const int type = sqlite3_column_type(stmt, column);
-    if (type == SQLITE_NULL) {
-        appendNull();
-        return;
-    }
     startRow();
-    if (type == SQLITE_INTEGER && m_storage == Storage::Integer) {
-        pushInteger(sqlite3_column_int64(stmt, column));
-    } else if ((type == SQLITE_INTEGER || type == SQLITE_FLOAT) && m_storage != Storage::Text) {
-        if (m_storage == Storage::Integer)
-            widenToReal();
-        pushReal(sqlite3_column_double(stmt, column));
-    } else {
-        if (m_storage != Storage::Text)
-            widenToText();
-        if (type == SQLITE_BLOB) {
-            m_hasBlobs = true;
-            const auto *data = static_cast<const char *>(sqlite3_column_blob(stmt, column));
-            pushText(data, sqlite3_column_bytes(stmt, column));
-        } else if (type == SQLITE_TEXT) {
-            const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(stmt, column));
-            pushText(text, sqlite3_column_bytes(stmt, column));
-        } else {
-            const QByteArray text = type == SQLITE_INTEGER ? QByteArray::number(sqlite3_column_int64(stmt, column))
-                                                           : realText(sqlite3_column_double(stmt, column));
-            pushText(text.constData(), text.size());
-        }
+    switch (m_storage) {
+    case Storage::Integer: pushInteger(value); break;
+    case Storage::Real: pushReal(static_cast<double>(value)); break;
+    case Storage::Text: {
+        const QByteArray text = QByteArray::number(value);
+        pushText(text.constData(), text.size());
+        break;
     }
+    }
+    ++m_rows;
+}
+
+void ColumnStore::appendReal(double value)
+{
+    startRow();
+    if (m_storage == Storage::Integer)
+        widenToReal();
+    if (m_storage == Storage::Real) {
+        pushReal(value);
+    } else {
+        const QByteArray text = realText(value);
+        pushText(text.constData(), text.size());
+    }
+    ++m_rows;
+}
+
+void ColumnStore::appendText(const char *data, qsizetype length, bool blob)
+{
+    startRow();
+    if (m_storage != Storage::Text)
+        widenToText();
+    m_hasBlobs = m_hasBlobs || blob;
+    pushText(data, length);
     ++m_rows;
 }
 
 void ColumnStore::append(const Cell &cell)
 {
-    if (cell.kind == Cell::Null) {
-        appendNull();
-        return;
+    switch (cell.kind) {
+    case Cell::Null: appendNull(); break;
+    case Cell::Integer: appendInteger(cell.i); break;
+    case Cell::Real: appendReal(cell.r); break;
+    case Cell::Text: case Cell::Blob: appendText(cell.bytes.constData(), cell.bytes.size(), cell.kind == Cell::Blob); break;
     }
-    startRow();
-    const bool number = cell.kind == Cell::Integer || cell.kind == Cell::Real;
-    if (cell.kind == Cell::Integer && m_storage == Storage::Integer) {
-        pushInteger(cell.i);
-    } else if (number && m_storage != Storage::Text) {
-        if (m_storage == Storage::Integer)
-            widenToReal();
-        pushReal(cell.asDouble());
-    } else {
-        if (m_storage != Storage::Text)
-            widenToText();
-        m_hasBlobs = m_hasBlobs || cell.kind == Cell::Blob;
-        const QByteArray text = number ? (cell.kind == Cell::Integer ? QByteArray::number(cell.i) : realText(cell.r))
-                                       : cell.bytes;
-        pushText(text.constData(), text.size());
-    }
-    ++m_rows;
 }
 
 void ColumnStore::finish()

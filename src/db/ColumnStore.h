@@ -7,8 +7,6 @@
 #include <memory>
 #include <vector>
 
-struct sqlite3_stmt;
-
 // One result column held compactly in chunks of 65,536 rows: 64-bit integers, doubles, or UTF-8
 // texts packed into one buffer per chunk with 32-bit offsets; nulls in a bit set. A column starts
 // as integers and widens to doubles or texts when a value needs it. Chunks never move once filled,
@@ -17,7 +15,11 @@ class ColumnStore {
 public:
     enum class Storage { Integer, Real, Text };
 
-    void append(sqlite3_stmt *stmt, int column);
+    // Each appender adds one row; a value the storage cannot hold widens the column first.
+    void appendNull();
+    void appendInteger(qint64 value);
+    void appendReal(double value);
+    void appendText(const char *data, qsizetype length, bool blob = false);
     void append(const Cell &cell);
     // Gives back the spare capacity of the last chunk once every row is in.
     void finish();
@@ -46,7 +48,6 @@ private:
     };
 
     void startRow();
-    void appendNull();
     void widenToReal();
     void widenToText();
     void pushInteger(qint64 value);

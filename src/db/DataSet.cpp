@@ -1,10 +1,11 @@
 #include "DataSet.h"
 
+#include "DatabaseStatement.h"
 #include "Filter.h"
+#include "SqliteUtil.h"
 #include "platform/Errors.h"
 
 #include <QDate>
-#include <sqlite3.h>
 #include <QRegularExpression>
 #include <numeric>
 
@@ -296,9 +297,10 @@ void DataSet::fetch(Database &database, Database::Statement &statement, Columns 
 {
     const int count = statement.columnCount();
     auto stores = std::make_shared<std::vector<ColumnStore>>(static_cast<size_t>(count));
-    database.run(statement, [&](sqlite3_stmt *stmt) {
+    sqlite3_stmt *stmt = statement.handle();
+    database.run(statement, [&] {
         for (int c = 0; c < count; ++c)
-            (*stores)[static_cast<size_t>(c)].append(stmt, c);
+            appendColumnValue((*stores)[static_cast<size_t>(c)], stmt, c);
     });
     QStringList names;
     for (int c = 0; c < count; ++c) {

@@ -1,4 +1,4 @@
-#include "Database.h"
+#include "DatabaseStatement.h"
 
 #include "RowPipe.h"
 #include "SqliteUtil.h"
@@ -194,6 +194,22 @@ Database::Database()
     sqlite3_update_hook(m_db, onUpdate, this);
 }
 
+// Marks the engine's own statements for the authorizer and the update hook while it lives.
+class Database::InternalWork {
+public:
+    explicit InternalWork(Database &database) : m_database(database), m_was(database.m_internal)
+    {
+        m_database.m_internal = true;
+    }
+    ~InternalWork() { m_database.m_internal = m_was; }
+    InternalWork(const InternalWork &) = delete;
+    InternalWork &operator=(const InternalWork &) = delete;
+
+private:
+    Database &m_database;
+    bool m_was;
+};
+
 Database::~Database()
 {
     sqlite3_set_authorizer(m_db, nullptr, nullptr);
@@ -203,10 +219,11 @@ Database::~Database()
 
 void Database::internal(const QString &sql)
 {
-    const bool was = m_internal;
-    m_internal = true;
-    const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
-    m_internal = was;
+    int rc;
+    {
+        InternalWork work(*this);
+        rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+    }
     if (rc != SQLITE_OK)
         throwSqliteError(m_db);
 }
@@ -243,10 +260,9 @@ void Database::importInto(const QString &schema, const QString &table, const QSt
     import->file = TableFile::open(path);
     const std::vector<FieldDef> fields = import->file->fields();
 
-    const bool was = m_internal;
-    m_internal = true;
+    InternalWork work(*this);
     const QString target = schema == QLatin1String("temp") ? sqliteQuote(table) : sqliteQuote(schema) + QLatin1Char('.') + sqliteQuote(table);
-    try {
+    {
         if (schema != QLatin1String("temp")) {
             SqliteStatement list(m_db, QStringLiteral("PRAGMA database_list"));
             bool attached = false;
@@ -287,11 +303,7 @@ void Database::importInto(const QString &schema, const QString &table, const QSt
             internal(QStringLiteral("DROP TABLE %1").arg(target));
             throw;
         }
-    } catch (...) {
-        m_internal = was;
-        throw;
     }
-    m_internal = was;
     m_imports[keyOf(schema, table)] = std::move(import);
 }
 
@@ -358,6 +370,11 @@ int Database::Statement::columnCount() const
     return sqlite3_column_count(m_stmt);
 }
 
+void Database::Statement::throwError() const
+{
+    throwSqliteError(sqlite3_db_handle(m_stmt));
+}
+
 std::unique_ptr<Database::Statement> Database::prepare(const QString &sql)
 {
     const QByteArray utf8 = sql.toUtf8();
@@ -400,10 +417,11 @@ std::unique_ptr<Database::Statement> Database::prepare(const QString &sql)
         // One statement at a time: anything after it other than blanks and comments is refused.
         if (tail && *tail) {
             sqlite3_stmt *next = nullptr;
-            const bool was = m_internal;
-            m_internal = true;
-            const int nextRc = sqlite3_prepare_v2(m_db, tail, -1, &next, nullptr);
-            m_internal = was;
+            int nextRc;
+            {
+                InternalWork work(*this);
+                nextRc = sqlite3_prepare_v2(m_db, tail, -1, &next, nullptr);
+            }
             sqlite3_finalize(next);
             if (nextRc != SQLITE_OK || next)
                 throw EDBEngineError(QStringLiteral("Only one SQL statement can be run at a time"));
@@ -432,10 +450,9 @@ void Database::writeChanges(const std::map<QString, std::map<qint64, int>> &chan
         if (!import)
             continue;
         const QString target = sqliteQuote(import->schema) + QLatin1Char('.') + sqliteQuote(import->table);
-        const bool was = m_internal;
-        m_internal = true;
         std::vector<RecordChange> fileChanges;
-        try {
+        {
+            InternalWork work(*this);
             SqliteStatement select(m_db, QStringLiteral("SELECT * FROM %1 WHERE rowid=?").arg(target));
             const int columns = sqlite3_column_count(select.handle());
             for (const auto &entry : rowids) {
@@ -458,11 +475,7 @@ void Database::writeChanges(const std::map<QString, std::map<qint64, int>> &chan
                     continue;
                 fileChanges.push_back(std::move(change));
             }
-        } catch (...) {
-            m_internal = was;
-            throw;
         }
-        m_internal = was;
         if (fileChanges.empty())
             continue;
         import->file->apply(fileChanges);
@@ -474,11 +487,10 @@ void Database::writeChanges(const std::map<QString, std::map<qint64, int>> &chan
 void Database::createTableFiles(const Access &access)
 {
     for (const QString &name : access.creates) {
-        const bool was = m_internal;
-        m_internal = true;
         std::vector<FieldDef> fields;
         std::vector<Row> rows;
-        try {
+        {
+            InternalWork work(*this);
             SqliteStatement info(m_db, QStringLiteral("PRAGMA main.table_info(%1)").arg(sqliteQuote(name)));
             while (info.step()) {
                 const QString declared = info.text(2);
@@ -498,11 +510,7 @@ void Database::createTableFiles(const Access &access)
                     select.cell(static_cast<int>(c), row[c]);
                 rows.push_back(std::move(row));
             }
-        } catch (...) {
-            m_internal = was;
-            throw;
         }
-        m_internal = was;
         size_t next = 0;
         TableFile::create(newTablePath(name), fitFields(fields, rows), [&](Row &row) {
             if (next >= rows.size())
@@ -526,7 +534,7 @@ void Database::dropTableFiles(const Access &access)
     }
 }
 
-void Database::run(Statement &statement, const std::function<void(sqlite3_stmt *)> &onRow)
+void Database::run(Statement &statement, const std::function<void()> &onRow)
 {
     if (statement.m_noOp)
         return;
@@ -541,7 +549,7 @@ void Database::run(Statement &statement, const std::function<void(sqlite3_stmt *
             if (rc != SQLITE_ROW)
                 throwSqliteError(m_db);
             if (onRow)
-                onRow(statement.m_stmt);
+                onRow();
         }
         m_changes = nullptr;
         sqlite3_reset(statement.m_stmt);

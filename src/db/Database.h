@@ -11,7 +11,6 @@
 #include <set>
 
 struct sqlite3;
-struct sqlite3_stmt;
 
 // The database engine: SQLite in memory, with the dBASE, Paradox and SQLite table files that SQL
 // text names brought in on first reference and changes to them written back to the files.
@@ -29,15 +28,14 @@ public:
     Database(const Database &) = delete;
     Database &operator=(const Database &) = delete;
 
-    sqlite3 *handle() const { return m_db; }
-
+    // A prepared statement; the engine's own code reads its rows (DatabaseStatement.h).
     class Statement;
     // Prepares one statement, bringing in the table files it names. EDBEngineError carries
     // SQLite's message, or the table file's problem.
     std::unique_ptr<Statement> prepare(const QString &sql);
-    // Runs a prepared statement to its end, calling onRow for every row it returns, and writes the
-    // changes it made to table files. When anything fails, nothing is changed.
-    void run(Statement &statement, const std::function<void(sqlite3_stmt *)> &onRow = {});
+    // Runs a prepared statement to its end, calling onRow while each row it returns is ready, and
+    // writes the changes it made to table files. When anything fails, nothing is changed.
+    void run(Statement &statement, const std::function<void()> &onRow = {});
     // Prepares and runs a statement that needs no parameters.
     void execute(const QString &sql);
 
@@ -70,22 +68,10 @@ private:
     std::map<QString, std::unique_ptr<Import>> m_imports;
     Access *m_collecting = nullptr; // filled by the authorizer while preparing
     std::map<QString, std::map<qint64, int>> *m_changes = nullptr; // filled by the update hook
+    // Set while the engine runs statements of its own, which the authorizer and the update hook
+    // let through; see InternalWork.
     bool m_internal = false;
+    class InternalWork;
     QString m_dropping; // the table whose DROP TABLE is being prepared
     quint64 m_generation = 0;
-};
-
-class Database::Statement {
-public:
-    ~Statement();
-    sqlite3_stmt *handle() const { return m_stmt; }
-    // Declared type of every result column; empty for statements that return no rows.
-    int columnCount() const;
-
-private:
-    friend class Database;
-    Statement() = default;
-    sqlite3_stmt *m_stmt = nullptr;
-    std::unique_ptr<Access> m_access;
-    bool m_noOp = false;
 };

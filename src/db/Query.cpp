@@ -1,13 +1,12 @@
 #include "Query.h"
 
-#include "Database.h"
+#include "DatabaseStatement.h"
 #include "SqliteUtil.h"
 #include "platform/Errors.h"
 #include "platform/Numbers.h"
 #include "platform/RegionalSettings.h"
 
 #include <QRegularExpression>
-#include <sqlite3.h>
 
 // ---- SQL text ----------------------------------------------------------------------------------
 
@@ -200,7 +199,7 @@ void Query::bindParams(Database::Statement &statement) const
         }
         }
         if (rc != SQLITE_OK)
-            throwSqliteError(database().handle());
+            statement.throwError();
     }
 }
 

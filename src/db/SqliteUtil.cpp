@@ -1,5 +1,7 @@
 #include "SqliteUtil.h"
 
+#include "ColumnStore.h"
+
 #include "platform/Errors.h"
 
 #include <QFile>
@@ -118,5 +120,22 @@ void SqliteStatement::cell(int column, Cell &out) const
     }
     default:
         out.kind = Cell::Null;
+    }
+}
+
+void appendColumnValue(ColumnStore &store, sqlite3_stmt *stmt, int column)
+{
+    switch (sqlite3_column_type(stmt, column)) {
+    case SQLITE_NULL: store.appendNull(); break;
+    case SQLITE_INTEGER: store.appendInteger(sqlite3_column_int64(stmt, column)); break;
+    case SQLITE_FLOAT: store.appendReal(sqlite3_column_double(stmt, column)); break;
+    case SQLITE_BLOB:
+        store.appendText(static_cast<const char *>(sqlite3_column_blob(stmt, column)), sqlite3_column_bytes(stmt, column),
+                         true);
+        break;
+    default:
+        store.appendText(reinterpret_cast<const char *>(sqlite3_column_text(stmt, column)),
+                         sqlite3_column_bytes(stmt, column));
+        break;
     }
 }

@@ -49,3 +49,7 @@ private:
 };
 
 [[noreturn]] void throwSqliteError(sqlite3 *db);
+
+class ColumnStore;
+// Appends the value of a result column of the row ready in the statement.
+void appendColumnValue(ColumnStore &store, sqlite3_stmt *stmt, int column);

@@ -1,6 +1,6 @@
 #include "Table.h"
 
-#include "Database.h"
+#include "DatabaseStatement.h"
 #include "SqliteUtil.h"
 #include "platform/Errors.h"
 

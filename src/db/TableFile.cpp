@@ -86,3 +86,14 @@ void TableFile::drop(const QString &path)
     for (const QString &file : companions)
         QFile::remove(file);
 }
+
+bool sameValue(const Cell &a, const Cell &b)
+{
+    if (a.isNull() || b.isNull())
+        return a.isNull() && b.isNull();
+    const bool aNumber = a.kind == Cell::Integer || a.kind == Cell::Real;
+    const bool bNumber = b.kind == Cell::Integer || b.kind == Cell::Real;
+    if (aNumber && bNumber)
+        return a.asDouble() == b.asDouble();
+    return aNumber == bNumber && a.bytes == b.bytes;
+}

@@ -69,6 +69,10 @@ private:
 // EDBEngineError "The memo file X is missing." when the table's memo file does not exist.
 void requireMemoFile(const QString &memoPath, const QString &tablePath);
 
+// Whether a new value equals the one a record holds, so that its stored bytes can stay: numbers by
+// value, texts and blobs byte for byte, null only equal to null.
+bool sameValue(const Cell &a, const Cell &b);
+
 // The field definitions of a table's stored columns, in order.
 template <class Column>
 std::vector<FieldDef> definitionsOf(const std::vector<Column> &columns)

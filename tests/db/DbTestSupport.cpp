@@ -1,6 +1,6 @@
 #include "DbTestSupport.h"
 
-#include <sqlite3.h>
+#include "db/DatabaseStatement.h"
 
 namespace testsupport {
 
@@ -28,7 +28,8 @@ std::vector<QStringList> DbTest::rows(const QString &sql)
     std::vector<QStringList> result;
     const auto statement = db->prepare(sql);
     const int n = statement->columnCount();
-    db->run(*statement, [&](sqlite3_stmt *s) {
+    sqlite3_stmt *s = statement->handle();
+    db->run(*statement, [&] {
         QStringList row;
         for (int c = 0; c < n; ++c) {
             const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(s, c));

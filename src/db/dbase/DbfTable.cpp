@@ -414,19 +414,6 @@ void decodeField(const char *record, const DbfTable::Column &c, const Codec &cod
     }
 }
 
-bool sameValue(const Cell &a, const Cell &b)
-{
-    if (a.isNull() || b.isNull())
-        return a.isNull() && b.isNull();
-    const bool aNumber = a.kind == Cell::Integer || a.kind == Cell::Real;
-    const bool bNumber = b.kind == Cell::Integer || b.kind == Cell::Real;
-    if (aNumber && bNumber)
-        return a.asDouble() == b.asDouble();
-    if (aNumber != bNumber)
-        return false;
-    return a.bytes == b.bytes;
-}
-
 [[noreturn]] void refuse(const QString &problem, const DbfTable::Column &c, const QString &path)
 {
     throwTableError(QStringLiteral("Field %1: %2").arg(c.def.name, problem), path);
