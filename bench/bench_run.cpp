@@ -2,16 +2,15 @@
 // runs it (catalogue, text files, markers, prompts, history log), against the same three
 // statements run on the engine directly. Also the cost of the grid's amount text for a screenful
 // of a 1,000,000-row result.
-#include "catalogue/QueryCatalogue.h"
 #include "db/Database.h"
 #include "db/Query.h"
 #include "db/TableFile.h"
 #include "platform/RegionalSettings.h"
 #include "platform/TextFile.h"
-#include "query/HistoryLog.h"
 #include "query/NumberText.h"
-#include "query/QueryPrompts.h"
-#include "query/QueryRunner.h"
+#include "query/Prompter.h"
+#include "session/Session.h"
+#include "session/SessionEvents.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -57,7 +56,7 @@ const QStringList kSecond = {"SELECT KLIENT, SUM(NETTO) AS NETTO FROM \"faktury.
 const QStringList kMain = {"SELECT K.NAZWA, F.NUMER, F.NETTO FROM \"faktury.dbf\" F",
                            "  JOIN \"klienci.dbf\" K ON K.NR = F.KLIENT WHERE K.MIASTO = :STRMIASTO"};
 
-class Answers : public ParameterPrompts {
+class Answers : public Prompter {
 public:
     std::optional<QDate> askDate(const QString &, const QString &, const QDate &) override { return QDate(2024, 1, 1); }
     std::optional<QString> askText(const QString &, const QString &) override { return QStringLiteral("Łódź"); }
@@ -67,35 +66,19 @@ public:
     }
 };
 
-class Host : public RunHost {
+class Events : public QuietEvents {
 public:
-    explicit Host(HistoryLog &history) : m_history(history) {}
-    void beginWait() override {}
-    void endWait() override {}
-    void showStatus(const QString &) override {}
-    void appendHistory(const QString &line) override { m_history.append(line); }
-    void showError(const QString &text) override { std::fprintf(stderr, "%s\n", qPrintable(text)); }
-    void resultOpened(int) override {}
-    void exportResult(const QString &) override {}
-    void setFieldsAvailable(bool) override {}
-
-private:
-    HistoryLog &m_history;
+    void errorMessage(const QString &text) override { std::fprintf(stderr, "%s\n", qPrintable(text)); }
 };
 
 double runStored(const QDir &dir)
 {
-    QueryCatalogue catalogue(dir.filePath("sqls.ini"));
-    Database database;
-    Query result(database);
     Answers answers;
-    QueryPrompts prompts(answers, catalogue.directory());
-    HistoryLog history(HistoryLog::pathFor(catalogue.directory(), catalogue.prefix()));
-    Host host(history);
-    QueryRunner runner(catalogue, result, prompts, host);
+    Events events;
+    Session session(dir.filePath("sqls.ini"), answers, events);
     QElapsedTimer timer;
     timer.start();
-    runner.runTitle(QStringLiteral("Raport"));
+    session.runTitle(QStringLiteral("Raport"));
     return timer.nsecsElapsed() / 1e9;
 }
 

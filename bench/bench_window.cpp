@@ -73,10 +73,10 @@ int main(int argc, char **argv)
     window.show();
     QApplication::processEvents();
     const double start = timer.nsecsElapsed() / 1e9;
-    const double scroll = scrollThrough(window.lbxSpisSQL);
+    const double scroll = scrollThrough(window.controls().lbxSpisSQL);
 
     std::printf("%d titles: window start-up %.3f s (bare list %.3f s), scrolling every page %.3f s (bare list "
                 "%.3f s), ratio %.2f\n",
-                window.lbxSpisSQL->count(), start, bareStart, scroll, bareScroll, scroll / bareScroll);
+                window.controls().lbxSpisSQL->count(), start, bareStart, scroll, bareScroll, scroll / bareScroll);
     return 0;
 }

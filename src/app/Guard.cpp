@@ -24,13 +24,3 @@ void guarded(UiServices &ui, const std::function<void()> &handler)
     if (!failure.isNull())
         ui.error(standardErrorText(failure));
 }
-
-WaitCursor::WaitCursor()
-{
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-}
-
-WaitCursor::~WaitCursor()
-{
-    QApplication::restoreOverrideCursor();
-}

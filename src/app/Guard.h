@@ -7,12 +7,3 @@ class UiServices;
 // Runs one event handler: an error it does not catch is shown in the standard error box, and the
 // normal cursor comes back whatever happened. No exception leaves for the event loop.
 void guarded(UiServices &ui, const std::function<void()> &handler);
-
-// The wait cursor while the object lives.
-class WaitCursor {
-public:
-    WaitCursor();
-    ~WaitCursor();
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};

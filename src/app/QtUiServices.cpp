@@ -1,6 +1,6 @@
 #include "QtUiServices.h"
 
-#include "query/fParamDlg.h"
+#include "fParamDlg.h"
 
 #include <QApplication>
 #include <QDesktopServices>

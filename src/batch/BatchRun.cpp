@@ -4,13 +4,13 @@
 #include "db/Query.h"
 #include "export/XlsToCsv.h"
 #include "platform/CodePage.h"
-#include "platform/Numbers.h"
 #include "platform/Paths.h"
 #include "platform/RegionalSettings.h"
 #include "platform/TextFile.h"
-#include "query/HistoryLog.h"
-#include "query/QueryPrompts.h"
-#include "query/QueryRunner.h"
+#include "query/RunState.h"
+#include "session/QueryRunner.h"
+#include "session/Session.h"
+#include "session/SessionEvents.h"
 
 #include <QFile>
 
@@ -51,9 +51,9 @@ QString missingParam(const QString &name)
 const QString kMissingDate = QStringLiteral("Zapytanie zawiera znaczniki daty: podaj --date DATA");
 
 // The prompts answered from the command line.
-class CommandLinePrompts : public ParameterPrompts {
+class CommandLinePrompter : public Prompter {
 public:
-    explicit CommandLinePrompts(const BatchOptions &options) : m_options(options) {}
+    explicit CommandLinePrompter(const BatchOptions &options) : m_options(options) {}
 
     std::optional<QDate> askDate(const QString &parameter, const QString &, const QDate &) override
     {
@@ -82,54 +82,27 @@ private:
     const BatchOptions &m_options;
 };
 
-// What a run shows goes to standard error and the history file.
-class BatchHost : public RunHost {
+// A run without a screen is silent but for its messages, which go to standard error.
+class BatchEvents : public QuietEvents {
 public:
-    explicit BatchHost(HistoryLog &history) : m_history(history) {}
-
-    void beginWait() override {}
-    void endWait() override {}
-    void showStatus(const QString &) override {}
-    void appendHistory(const QString &line) override { m_history.append(line); }
-    void showError(const QString &text) override { printError(text); }
-    void resultOpened(int) override {}
-    void exportResult(const QString &name) override { exportNotBuilt(name); }
-    void setFieldsAvailable(bool) override {}
-
-private:
-    HistoryLog &m_history;
+    void errorMessage(const QString &text) override { printError(text); }
+    void informationMessage(const QString &text) override { printError(text); }
 };
 
 // Every question the steps would ask must have its answer, every answer must convert, and all the
 // steps must be possible, before anything runs.
-void checkSteps(const std::vector<RunStep> &steps, const BatchOptions &options, ParameterPrompts &answers,
+void checkSteps(const std::vector<RunStep> &steps, const BatchOptions &options, Prompter &answers,
                 const QString &directory)
 {
     for (const RunStep &step : steps) {
         if (!step.exportName.isEmpty() || options.exportName)
             exportNotBuilt(options.exportName.value_or(step.exportName));
     }
-    QueryPrompts scratch(answers, directory);
+    RunState scratch(answers, directory);
     scratch.beginRun();
     for (const RunStep &step : steps) {
-        QStringList lines = withoutMarkerLines(step.lines);
-        const QString text = joinLines(lines);
-        if (text.size() < 8)
-            continue;
-        const bool dated = scratch.ustalDate(text);
-        for (QString &line : lines)
-            line = scratch.wstawKatalog(dated ? scratch.wstawDate(line) : line);
-        QStringList names;
-        parseParameters(joinLines(lines), names);
-        for (const QString &name : names) {
-            const ParameterKind kind = ParameterKind::of(name);
-            if (kind.kind == ParameterKind::Date)
-                answers.askDate(name, kind.prompt, QDate());
-            else if (kind.kind == ParameterKind::Number)
-                numbers::parseFloat(*answers.askNumber(name, kind.prompt, QString()));
-            else if (kind.kind == ParameterKind::Text)
-                answers.askText(name, kind.prompt);
-        }
+        if (const std::optional<QStringList> lines = scratch.prepare(step.lines))
+            scratch.askParameters(*lines);
     }
 }
 
@@ -204,27 +177,24 @@ int runQuery(const QString &catalogueDirectory, const QString &command, const Ba
     if (options.words.size() != 1 || options.pdf)
         throw EUsage(QStringLiteral("%1 takes one %2 and the options --param, --date and --export")
                          .arg(command, command == QLatin1String("run") ? QStringLiteral("TITLE") : QStringLiteral("FILE")));
-    QueryCatalogue catalogue(paths::join(catalogueDirectory, QueryCatalogue::fileNameInDirectory));
-    Database database;
-    Query result(database);
-    CommandLinePrompts answers(options);
-    QueryPrompts prompts(answers, catalogue.directory());
-    HistoryLog history(HistoryLog::pathFor(catalogue.directory(), catalogue.prefix()));
-    BatchHost host(history);
-    QueryRunner runner(catalogue, result, prompts, host);
+    CommandLinePrompter answers(options);
+    BatchEvents events;
+    Session session(paths::join(catalogueDirectory, QueryCatalogue::fileNameInDirectory), answers, events);
+    const QString &directory = session.catalogue().directory();
     try {
         const QString &target = options.words.first();
         if (command == QLatin1String("run")) {
-            checkSteps(runner.plan(target), options, answers, catalogue.directory());
-            runner.runTitle(target);
+            checkSteps(session.runner().plan(target), options, answers, directory);
+            session.runTitle(target);
         } else {
             const QStringList lines = readSqlFile(target);
-            checkSteps({{lines, QString()}}, options, answers, catalogue.directory());
-            runner.testSql(lines);
+            checkSteps({{lines, QString()}}, options, answers, directory);
+            session.testSql(lines);
         }
     } catch (const EAbort &) {
         return 1;
     }
+    Query &result = session.result();
     if (result.active())
         printResult(result);
     return 0;

@@ -22,12 +22,18 @@ const QString kCzyTworzyc = QStringLiteral("czyTworzyc");
 const QString kSplit1 = QStringLiteral("Split1");
 const QString kWs = QStringLiteral("ws");
 
-const QStringList kFieldSectionSuffixes = {QStringLiteral("_SZER"), QStringLiteral("_SUMA")};
-const QStringList kLayoutKeySuffixes = {QStringLiteral("_LP"), QStringLiteral("_LINIA"), QStringLiteral("_FONT"),
-                                        QStringLiteral("_WYS")};
+// Sections of an entry's field rows, and keys of its layout in UKLAD, are its title and a suffix.
+const QString kWidths = QStringLiteral("_SZER");
+const QString kSums = QStringLiteral("_SUMA");
+const QString kRowNumbers = QStringLiteral("_LP");
+const QString kRowLine = QStringLiteral("_LINIA");
+const QString kFontSize = QStringLiteral("_FONT");
+const QString kRowHeight = QStringLiteral("_WYS");
+const QStringList kFieldSectionSuffixes = {kWidths, kSums};
+const QStringList kLayoutKeySuffixes = {kRowNumbers, kRowLine, kFontSize, kRowHeight};
 
-QString widthSection(const QString &title) { return title + QStringLiteral("_SZER"); }
-QString sumSection(const QString &title) { return title + QStringLiteral("_SUMA"); }
+QString widthSection(const QString &title) { return title + kWidths; }
+QString sumSection(const QString &title) { return title + kSums; }
 
 bool sameName(const QString &a, const QString &b)
 {
@@ -87,6 +93,20 @@ QueryCatalogue::QueryCatalogue(const QString &catalogueFile)
 QStringList QueryCatalogue::loadTitles() const
 {
     return m_ini.readSection(kTitles);
+}
+
+bool QueryCatalogue::contains(const QString &title) const
+{
+    return m_ini.valueExists(kTitles, title);
+}
+
+StoredField QueryCatalogue::storedField(const QString &title, const QString &field) const
+{
+    const auto stored = [&](const QString &section) {
+        return m_ini.valueExists(section, field) ? std::optional<QString>(m_ini.readString(section, field, QString()))
+                                                 : std::nullopt;
+    };
+    return {stored(widthSection(title)), stored(sumSection(title))};
 }
 
 ShellSettings QueryCatalogue::readSettings() const
@@ -161,10 +181,10 @@ QueryEntry QueryCatalogue::readEntry(const QString &title, bool *textFound) cons
 
     PrintLayout &layout = entry.layout;
     layout.orientation = m_ini.readInteger(kLayout, title, 0);
-    layout.rowNumbers = m_ini.readInteger(kLayout, title + QStringLiteral("_LP"), 0) == 1;
-    layout.rowLine = m_ini.readBool(kLayout, title + QStringLiteral("_LINIA"), false);
-    layout.fontSize = m_ini.readInteger(kLayout, title + QStringLiteral("_FONT"), 8);
-    layout.rowHeight = m_ini.readFloat(kLayout, title + QStringLiteral("_WYS"), 4.5);
+    layout.rowNumbers = m_ini.readInteger(kLayout, title + kRowNumbers, 0) == 1;
+    layout.rowLine = m_ini.readBool(kLayout, title + kRowLine, false);
+    layout.fontSize = m_ini.readInteger(kLayout, title + kFontSize, 8);
+    layout.rowHeight = m_ini.readFloat(kLayout, title + kRowHeight, 4.5);
     for (const QString &field : m_ini.readSection(widthSection(title))) {
         layout.fields.push_back({field, m_ini.readString(widthSection(title), field, QString()),
                                  m_ini.readString(sumSection(title), field, QString())});
@@ -248,10 +268,10 @@ void QueryCatalogue::saveEntry(const EntryForm &entry)
 
     IniFile::Batch batch(m_ini);
     m_ini.writeInteger(kLayout, title, entry.orientation);
-    m_ini.writeInteger(kLayout, title + QStringLiteral("_LP"), entry.rowNumbers ? 1 : 0);
-    m_ini.writeBool(kLayout, title + QStringLiteral("_LINIA"), entry.rowLine);
-    m_ini.writeInteger(kLayout, title + QStringLiteral("_FONT"), numbers::parseInt(entry.fontSizeText));
-    m_ini.writeFloat(kLayout, title + QStringLiteral("_WYS"), numbers::parseFloat(entry.rowHeightText));
+    m_ini.writeInteger(kLayout, title + kRowNumbers, entry.rowNumbers ? 1 : 0);
+    m_ini.writeBool(kLayout, title + kRowLine, entry.rowLine);
+    m_ini.writeInteger(kLayout, title + kFontSize, numbers::parseInt(entry.fontSizeText));
+    m_ini.writeFloat(kLayout, title + kRowHeight, numbers::parseFloat(entry.rowHeightText));
     m_ini.eraseSection(widthSection(title));
     m_ini.eraseSection(sumSection(title));
     for (const FieldLayout &field : entry.fields) {

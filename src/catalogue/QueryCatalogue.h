@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 // Settings of the main window kept in the catalogue.
@@ -20,6 +21,12 @@ struct FieldLayout {
     QString width;
     QString sum;
     bool operator==(const FieldLayout &o) const { return name == o.name && width == o.width && sum == o.sum; }
+};
+
+// The stored width and sum texts of one field of an entry's layout; nothing where a key is missing.
+struct StoredField {
+    std::optional<QString> width;
+    std::optional<QString> sum;
 };
 
 struct PrintLayout {
@@ -67,6 +74,8 @@ public:
     const IniFile &ini() const { return m_ini; }
 
     QStringList loadTitles() const;
+    // Whether the list of titles holds the title (without regard to case).
+    bool contains(const QString &title) const;
     ShellSettings readSettings() const;
     void saveSettings(const ShellSettings &settings);
 
@@ -77,6 +86,9 @@ public:
     QString makeTextFileName() const;
     // The entry with the editor's defaults; textFound tells whether its SQL text file exists.
     QueryEntry readEntry(const QString &title, bool *textFound = nullptr) const;
+    // The stored layout keys of one field of the title, read with no defaults: each reader applies
+    // its own.
+    StoredField storedField(const QString &title, const QString &field) const;
     void saveEntry(const EntryForm &entry);
     void deleteEntry(const QString &title);
     void saveOrder(const QStringList &titles);

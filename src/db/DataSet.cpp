@@ -298,7 +298,10 @@ void DataSet::fetch(Database &database, Database::Statement &statement, Columns 
     const int count = statement.columnCount();
     auto stores = std::make_shared<std::vector<ColumnStore>>(static_cast<size_t>(count));
     sqlite3_stmt *stmt = statement.handle();
+    const QString task = QStringLiteral("Wczytywanie wyniku zapytania");
+    qint64 rows = 0;
     database.run(statement, [&] {
+        database.reportProgress(task, ++rows, -1);
         for (int c = 0; c < count; ++c)
             appendColumnValue((*stores)[static_cast<size_t>(c)], stmt, c);
     });

@@ -286,8 +286,11 @@ void Database::importInto(const QString &schema, const QString &table, const QSt
         internal(QStringLiteral("SAVEPOINT kw_import"));
         try {
             SqliteStatement insert(m_db, QStringLiteral("INSERT INTO %1(%2) VALUES(%3)").arg(target, quoted.join(','), marks.join(',')));
-            qint64 maxRowid = 0;
+            qint64 maxRowid = 0, records = 0;
+            const QString task = QStringLiteral("Wczytywanie tabeli %1").arg(QFileInfo(path).fileName());
+            const qint64 total = import->file->recordCountHint();
             readTableFileInParallel(*import->file, [&](qint64 recNo, const Row &row) {
+                reportProgress(task, ++records, total);
                 sqlite3_reset(insert.handle());
                 insert.bind(1, Cell::integer(recNo + 1));
                 for (size_t i = 0; i < row.size(); ++i)

@@ -2,6 +2,7 @@
 
 #include "FieldType.h"
 #include "TableFile.h"
+#include "platform/Progress.h"
 
 #include <QHash>
 #include <QString>
@@ -43,6 +44,14 @@ public:
     static QString tableFilePath(const QString &name);
     // Forgets every imported table, so that the next reference reads its file again.
     void forgetImports();
+    // Told how far importing a table file and reading a result got; it may call them off.
+    void setProgressListener(ProgressListener listener) { m_progress = std::move(listener); }
+    // Tells the listener, every kProgressInterval units, how far the task got.
+    void reportProgress(const QString &task, qint64 done, qint64 total) const
+    {
+        if (m_progress && done % kProgressInterval == 0)
+            m_progress({task, done, total});
+    }
     // Changes whenever a statement, a table file or an import may have changed what a query returns.
     quint64 generation() const { return m_generation; }
 
@@ -74,4 +83,5 @@ private:
     class InternalWork;
     QString m_dropping; // the table whose DROP TABLE is being prepared
     quint64 m_generation = 0;
+    ProgressListener m_progress;
 };

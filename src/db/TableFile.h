@@ -56,6 +56,8 @@ public:
     // that equal what the file holds keep their stored bytes.
     virtual void apply(const std::vector<RecordChange> &changes) = 0;
     virtual std::vector<IndexDef> indexes() const { return {}; }
+    // The number of records read() will pass, when the file's header tells it; -1 otherwise.
+    virtual qint64 recordCountHint() const { return -1; }
 
 protected:
     explicit TableFile(QString path) : m_path(std::move(path)) {}

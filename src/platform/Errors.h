@@ -23,6 +23,12 @@ public:
     EAbort() : Exception(QString()) {}
 };
 
+// Work the user called off while it ran; nothing more is shown.
+class ECancelled : public EAbort {
+public:
+    ECancelled() = default;
+};
+
 // Database errors; EDBEngineError is the kind raised with the engine's own message.
 class EDatabaseError : public Exception {
 public:

@@ -1,6 +1,10 @@
 #include "WindowTestSupport.h"
 
 #include "app/ResultModel.h"
+#include "db/Query.h"
+#include "query/HistoryLog.h"
+#include "session/Session.h"
+#include "xls/Workbook.h"
 #include "platform/TextFile.h"
 
 #include <QAction>
@@ -40,15 +44,15 @@ QStringList gridRows(const QTableWidget *grid)
 
 bool listDependentButtonsEnabled(TfrmKwerix &w)
 {
-    const bool first = w.btnEdit->isEnabled();
-    for (QPushButton *b : {w.btnEdit, w.btnDel, w.btnOpenSQL, w.bWykres, w.btnPreview, w.btnPrint})
+    const bool first = w.controls().btnEdit->isEnabled();
+    for (QPushButton *b : {w.controls().btnEdit, w.controls().btnDel, w.controls().btnOpenSQL, w.controls().bWykres, w.controls().btnPreview, w.controls().btnPrint})
         EXPECT_EQ(b->isEnabled(), first) << b->text().toStdString();
     return first;
 }
 
 void select(TfrmKwerix &w, int row)
 {
-    w.lbxSpisSQL->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+    w.controls().lbxSpisSQL->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
     w.lbxSpisSQLClick();
 }
 
@@ -58,14 +62,14 @@ TEST_F(WindowTest, FirstStartWithoutACatalogue)
 {
     TfrmKwerix &win = open();
     EXPECT_EQ(win.windowTitle(), QStringLiteral("Drukowanie, przeglądanie i poprawianie z użyciem zapytań SQL"));
-    EXPECT_EQ(win.lbxSpisSQL->count(), 0);
+    EXPECT_EQ(win.controls().lbxSpisSQL->count(), 0);
     EXPECT_TRUE(win.editingMode());
-    EXPECT_EQ(win.Splitter1->sizes().first(), 220);
+    EXPECT_EQ(win.controls().splitList->sizes().first(), 220);
     EXPECT_FALSE(win.isMaximized());
-    EXPECT_EQ(win.pc->currentIndex(), Wydruki);
+    EXPECT_EQ(win.controls().pc->currentIndex(), Wydruki);
     EXPECT_FALSE(listDependentButtonsEnabled(win));
-    EXPECT_TRUE(win.btnNew->isEnabled());
-    EXPECT_FALSE(win.btnGetFields->isEnabled());
+    EXPECT_TRUE(win.controls().btnNew->isEnabled());
+    EXPECT_FALSE(win.controls().btnGetFields->isEnabled());
     EXPECT_TRUE(QFile::exists(path("sqlhist.txt")));
     EXPECT_EQ(readBytes(path("sqlhist.txt")), QByteArray());
     EXPECT_TRUE(ui.take().isEmpty());
@@ -79,7 +83,7 @@ TEST_F(WindowTest, ExitSavesTheFourSettingsAndTheNextStartRestoresThem)
     TfrmKwerix &win = open();
     select(win, 1);
     win.showMaximized();
-    win.Splitter1->setSizes({300, 400});
+    win.controls().splitList->setSizes({300, 400});
     QApplication::processEvents();
     win.btnExitClick();
     EXPECT_EQ(readBytes(catalogueFile()).mid(readBytes(catalogueFile()).indexOf("[UKLAD]")).contains(
@@ -89,9 +93,9 @@ TEST_F(WindowTest, ExitSavesTheFourSettingsAndTheNextStartRestoresThem)
 
     TfrmKwerix &again = open();
     EXPECT_TRUE(again.windowState() & Qt::WindowMaximized);
-    EXPECT_EQ(again.Splitter1->sizes().first(), 300);
-    EXPECT_EQ(again.lbxSpisSQL->currentRow(), 1);
-    EXPECT_TRUE(again.lbxSpisSQL->item(1)->isSelected());
+    EXPECT_EQ(again.controls().splitList->sizes().first(), 300);
+    EXPECT_EQ(again.controls().lbxSpisSQL->currentRow(), 1);
+    EXPECT_TRUE(again.controls().lbxSpisSQL->item(1)->isSelected());
 }
 
 TEST_F(WindowTest, RestrictedModeComesBackAndIsWrittenAgainOnExit)
@@ -102,10 +106,10 @@ TEST_F(WindowTest, RestrictedModeComesBackAndIsWrittenAgainOnExit)
     TfrmKwerix &win = open();
     EXPECT_FALSE(win.editingMode());
     EXPECT_EQ(listed(), QStringList{"Raport"});
-    EXPECT_FALSE(win.btnNew->isVisible());
-    EXPECT_FALSE(win.btnDel->isVisible());
-    EXPECT_FALSE(win.btnEdit->isVisible());
-    EXPECT_FALSE(win.BitBtn3->isEnabled());
+    EXPECT_FALSE(win.controls().btnNew->isVisible());
+    EXPECT_FALSE(win.controls().btnDel->isVisible());
+    EXPECT_FALSE(win.controls().btnEdit->isVisible());
+    EXPECT_FALSE(win.controls().btnSaveOrder->isEnabled());
     screenshot("tryb-ograniczony");
     win.btnExitClick();
     EXPECT_EQ(QueryCatalogue(catalogueFile()).readSettings().czyTworzyc, false);
@@ -114,7 +118,7 @@ TEST_F(WindowTest, RestrictedModeComesBackAndIsWrittenAgainOnExit)
     again.PokaUkryjinne1Click();
     EXPECT_TRUE(again.editingMode());
     EXPECT_EQ(listed(), (QStringList{"Raport", "_DAJKURSY"}));
-    EXPECT_TRUE(again.BitBtn3->isEnabled());
+    EXPECT_TRUE(again.controls().btnSaveOrder->isEnabled());
     again.btnExitClick();
     EXPECT_EQ(QueryCatalogue(catalogueFile()).readSettings().czyTworzyc, true);
 }
@@ -125,8 +129,8 @@ TEST_F(WindowTest, ARememberedIndexOutOfRangeMarksNothing)
     for (const int index : {-1, 1, 7}) {
         QueryCatalogue(catalogueFile()).saveSettings({index, true, 220, false});
         TfrmKwerix &win = open();
-        EXPECT_EQ(win.lbxSpisSQL->selectedItems().size(), 0) << index;
-        EXPECT_EQ(win.lbxSpisSQL->currentItem(), nullptr) << index;
+        EXPECT_EQ(win.controls().lbxSpisSQL->selectedItems().size(), 0) << index;
+        EXPECT_EQ(win.controls().lbxSpisSQL->currentItem(), nullptr) << index;
     }
 }
 
@@ -135,31 +139,31 @@ TEST_F(WindowTest, SavingAndDeletingEntries)
     TfrmKwerix &win = open();
     // The first entry enables the list's buttons.
     win.btnNewClick();
-    EXPECT_EQ(win.pc->currentIndex(), Przygotowanie);
-    win.edNazwa->setText("Klienci");
-    win.memTRESC->setPlainText("SELECT *\nFROM \"klienci.dbf\"");
-    win.edWys->setText("4,5");
+    EXPECT_EQ(win.controls().pc->currentIndex(), Przygotowanie);
+    win.controls().edNazwa->setText("Klienci");
+    win.controls().memTRESC->setPlainText("SELECT *\nFROM \"klienci.dbf\"");
+    win.controls().edWys->setText("4,5");
     EXPECT_TRUE(win.btnSaveClick());
     EXPECT_EQ(listed(), QStringList{"Klienci"});
     EXPECT_TRUE(listDependentButtonsEnabled(win));
-    EXPECT_EQ(win.pc->currentIndex(), Przygotowanie);
+    EXPECT_EQ(win.controls().pc->currentIndex(), Przygotowanie);
     EXPECT_EQ(QueryCatalogue(catalogueFile()).readEntry("Klienci").sql, (QStringList{"SELECT *", "FROM \"klienci.dbf\""}));
 
     // A new title goes to the end and becomes current; the old entry stays.
-    win.edNazwa->setText("Klienci z Łodzi");
-    win.edNazwa->setModified(true);
+    win.controls().edNazwa->setText("Klienci z Łodzi");
+    win.controls().edNazwa->setModified(true);
     EXPECT_TRUE(win.btnSaveClick());
     EXPECT_EQ(listed(), (QStringList{"Klienci", "Klienci z Łodzi"}));
-    EXPECT_EQ(win.lbxSpisSQL->currentRow(), 1);
+    EXPECT_EQ(win.controls().lbxSpisSQL->currentRow(), 1);
     EXPECT_EQ(win.rememberedIndex(), 1);
     // Saving an existing title keeps its place.
-    win.edNazwa->setText("KLIENCI");
+    win.controls().edNazwa->setText("KLIENCI");
     EXPECT_TRUE(win.btnSaveClick());
     EXPECT_EQ(listed(), (QStringList{"Klienci", "Klienci z Łodzi"}));
     EXPECT_EQ(win.rememberedIndex(), 0);
     EXPECT_TRUE(ui.take().isEmpty());
 
-    win.pc->setCurrentIndex(Wydruki);
+    win.controls().pc->setCurrentIndex(Wydruki);
     select(win, 1);
     ui.answers = {false};
     win.btnDelClick();
@@ -184,40 +188,40 @@ TEST_F(WindowTest, ChecksOfTheSaveWriteNothingAndKeepTheEdits)
     select(win, 0);
     win.btnEditClick();
     const QByteArray before = readBytes(catalogueFile());
-    win.memTRESC->setPlainText("SELECT 2");
-    win.memTRESC->document()->setModified(true);
+    win.controls().memTRESC->setPlainText("SELECT 2");
+    win.controls().memTRESC->document()->setModified(true);
 
     // A width that is not an integer, in a row with a field name.
-    win.grdFields->setRowCount(2);
-    win.grdFields->setItem(1, 0, new QTableWidgetItem("B"));
-    win.grdFields->setItem(1, 1, new QTableWidgetItem("szeroko"));
+    win.controls().grdFields->setRowCount(2);
+    win.controls().grdFields->setItem(1, 0, new QTableWidgetItem("B"));
+    win.controls().grdFields->setItem(1, 1, new QTableWidgetItem("szeroko"));
     EXPECT_FALSE(win.btnSaveClick());
     EXPECT_EQ(ui.take(), QStringList{"Błąd: \"szeroko\" nie jest liczbą całkowitą"});
-    EXPECT_EQ(win.grdFields->currentRow(), 1);
-    EXPECT_EQ(win.grdFields->currentColumn(), 1);
+    EXPECT_EQ(win.controls().grdFields->currentRow(), 1);
+    EXPECT_EQ(win.controls().grdFields->currentColumn(), 1);
     EXPECT_EQ(readBytes(catalogueFile()), before);
-    EXPECT_TRUE(win.memTRESC->document()->isModified());
+    EXPECT_TRUE(win.controls().memTRESC->document()->isModified());
 
     // The same width without a field name is accepted and the row is not stored.
-    win.grdFields->item(1, 0)->setText(QString());
-    win.edNazwa->clear();
+    win.controls().grdFields->item(1, 0)->setText(QString());
+    win.controls().edNazwa->clear();
     EXPECT_FALSE(win.btnSaveClick());
     EXPECT_EQ(ui.take(), QStringList{"Błąd: \r\nTytuł wydruku nie może być pusty"});
-    EXPECT_TRUE(win.memTRESC->document()->isModified());
+    EXPECT_TRUE(win.controls().memTRESC->document()->isModified());
     // Leaving the page now asks, and a save that fails keeps the user on the page with the text.
     ui.answers = {true};
-    win.pc->setCurrentIndex(Wydruki);
-    EXPECT_EQ(win.pc->currentIndex(), Przygotowanie);
-    EXPECT_EQ(win.memTRESC->toPlainText(), QStringLiteral("SELECT 2"));
+    win.controls().pc->setCurrentIndex(Wydruki);
+    EXPECT_EQ(win.controls().pc->currentIndex(), Przygotowanie);
+    EXPECT_EQ(win.controls().memTRESC->toPlainText(), QStringLiteral("SELECT 2"));
     EXPECT_EQ(ui.take(), (QStringList{"question: Czy zapamiętać", "Błąd: \r\nTytuł wydruku nie może być pusty"}));
 
-    win.edNazwa->setText("Stare");
+    win.controls().edNazwa->setText("Stare");
     EXPECT_TRUE(win.btnSaveClick());
     const QueryEntry saved = QueryCatalogue(catalogueFile()).readEntry("Stare");
     EXPECT_EQ(saved.sql, QStringList{"SELECT 2"});
     EXPECT_EQ(saved.layout.fields, (std::vector<FieldLayout>{{"A", "10", ""}}));
-    win.pc->setCurrentIndex(Wydruki);
-    EXPECT_EQ(win.pc->currentIndex(), Wydruki);
+    win.controls().pc->setCurrentIndex(Wydruki);
+    EXPECT_EQ(win.controls().pc->currentIndex(), Wydruki);
     EXPECT_TRUE(ui.take().isEmpty());
 }
 
@@ -227,28 +231,28 @@ TEST_F(WindowTest, ASaveRefusedByTheCatalogueKeepsTheTypedText)
     TfrmKwerix &win = open();
     select(win, 0);
     win.btnNewClick();
-    QTest::keyClicks(win.edNazwa, "Zestawienie [2024]");
-    QTest::keyClicks(win.memTRESC, "SELECT 2");
+    QTest::keyClicks(win.controls().edNazwa, "Zestawienie [2024]");
+    QTest::keyClicks(win.controls().memTRESC, "SELECT 2");
     // Leaving the page: "Tak" to the question, the catalogue refuses the title.
     ui.answers = {true};
-    win.pc->setCurrentIndex(Wydruki);
+    win.controls().pc->setCurrentIndex(Wydruki);
     const QStringList shown = ui.take();
     ASSERT_EQ(shown.size(), 2);
     EXPECT_EQ(shown[0], QStringLiteral("question: Czy zapamiętać"));
     EXPECT_TRUE(shown[1].startsWith(QStringLiteral("error: "))) << shown[1].toStdString();
-    EXPECT_EQ(win.pc->currentIndex(), Przygotowanie);
-    EXPECT_EQ(win.edNazwa->text(), QStringLiteral("Zestawienie [2024]"));
-    EXPECT_EQ(win.memTRESC->toPlainText(), QStringLiteral("SELECT 2"));
+    EXPECT_EQ(win.controls().pc->currentIndex(), Przygotowanie);
+    EXPECT_EQ(win.controls().edNazwa->text(), QStringLiteral("Zestawienie [2024]"));
+    EXPECT_EQ(win.controls().memTRESC->toPlainText(), QStringLiteral("SELECT 2"));
 
     // "&Zapisz" refused as well: the flags stay, so leaving still asks.
-    win.edNazwa->setText("a=b");
-    win.btnSave->click();
+    win.controls().edNazwa->setText("a=b");
+    win.controls().btnSave->click();
     EXPECT_EQ(ui.take().size(), 1);
-    EXPECT_TRUE(win.edNazwa->isModified() || win.memTRESC->document()->isModified());
+    EXPECT_TRUE(win.controls().edNazwa->isModified() || win.controls().memTRESC->document()->isModified());
     ui.answers = {false};
-    win.pc->setCurrentIndex(Wydruki);
+    win.controls().pc->setCurrentIndex(Wydruki);
     EXPECT_EQ(ui.take(), QStringList{"question: Czy zapamiętać"});
-    EXPECT_EQ(win.pc->currentIndex(), Wydruki);
+    EXPECT_EQ(win.controls().pc->currentIndex(), Wydruki);
     EXPECT_EQ(QueryCatalogue(catalogueFile()).loadTitles(), QStringList{"Stare"});
 }
 
@@ -258,13 +262,13 @@ TEST_F(WindowTest, AFieldNameTheCatalogueCannotHoldKeepsTheStoredLayout)
     TfrmKwerix &win = open();
     select(win, 0);
     win.btnEditClick();
-    win.grdFields->setRowCount(3);
-    win.grdFields->setItem(1, 0, new QTableWidgetItem("x = 1"));
-    win.grdFields->setItem(1, 1, new QTableWidgetItem("15"));
-    win.grdFields->setItem(2, 0, new QTableWidgetItem("B"));
-    win.grdFields->setItem(2, 1, new QTableWidgetItem("20"));
-    QTest::keyClicks(win.memTRESC, " AS X");
-    win.btnSave->click();
+    win.controls().grdFields->setRowCount(3);
+    win.controls().grdFields->setItem(1, 0, new QTableWidgetItem("x = 1"));
+    win.controls().grdFields->setItem(1, 1, new QTableWidgetItem("15"));
+    win.controls().grdFields->setItem(2, 0, new QTableWidgetItem("B"));
+    win.controls().grdFields->setItem(2, 1, new QTableWidgetItem("20"));
+    QTest::keyClicks(win.controls().memTRESC, " AS X");
+    win.controls().btnSave->click();
     const QStringList shown = ui.take();
     ASSERT_EQ(shown.size(), 1);
     EXPECT_TRUE(shown[0].contains(QStringLiteral("\"x = 1\""))) << shown[0].toStdString();
@@ -272,7 +276,7 @@ TEST_F(WindowTest, AFieldNameTheCatalogueCannotHoldKeepsTheStoredLayout)
     const QueryEntry stored = QueryCatalogue(catalogueFile()).readEntry("Raport");
     EXPECT_EQ(stored.layout.fields, (std::vector<FieldLayout>{{"A", "10", ""}, {"B", "20", "T"}}));
     EXPECT_EQ(stored.sql, QStringList{"SELECT 1"});
-    EXPECT_TRUE(win.memTRESC->document()->isModified());
+    EXPECT_TRUE(win.controls().memTRESC->document()->isModified());
 }
 
 TEST_F(WindowTest, LeavingThePageAsksOnlyForChangedTitleOrText)
@@ -281,22 +285,22 @@ TEST_F(WindowTest, LeavingThePageAsksOnlyForChangedTitleOrText)
     TfrmKwerix &win = open();
     select(win, 0);
     win.btnEditClick();
-    win.edFont->setText("12");
-    win.pc->setCurrentIndex(Wydruki);
+    win.controls().edFont->setText("12");
+    win.controls().pc->setCurrentIndex(Wydruki);
     EXPECT_TRUE(ui.take().isEmpty());
     EXPECT_EQ(QueryCatalogue(catalogueFile()).readEntry("A").layout.fontSize, 8);
 
-    win.pc->setCurrentIndex(Przygotowanie);
-    QTest::keyClicks(win.memTRESC, " WHERE 1");
+    win.controls().pc->setCurrentIndex(Przygotowanie);
+    QTest::keyClicks(win.controls().memTRESC, " WHERE 1");
     ui.answers = {false};
-    win.pc->setCurrentIndex(Wydruki);
+    win.controls().pc->setCurrentIndex(Wydruki);
     EXPECT_EQ(ui.take(), QStringList{"question: Czy zapamiętać"});
     EXPECT_EQ(QueryCatalogue(catalogueFile()).readEntry("A").sql, QStringList{"SELECT 1"});
 
-    win.pc->setCurrentIndex(Przygotowanie);
-    QTest::keyClicks(win.edNazwa, "B");
+    win.controls().pc->setCurrentIndex(Przygotowanie);
+    QTest::keyClicks(win.controls().edNazwa, "B");
     ui.answers = {true};
-    win.pc->setCurrentIndex(Historia);
+    win.controls().pc->setCurrentIndex(Historia);
     EXPECT_EQ(ui.take(), QStringList{"question: Czy zapamiętać"});
     EXPECT_EQ(QueryCatalogue(catalogueFile()).loadTitles(), (QStringList{"A", "AB"}));
 }
@@ -315,35 +319,35 @@ TEST_F(WindowTest, LoadingAnEntryFillsTheEditorAndNewClearsIt)
     TfrmKwerix &win = open();
     select(win, 0);
     win.btnEditClick();
-    EXPECT_EQ(win.edNazwa->text(), QStringLiteral("Z polami"));
-    EXPECT_TRUE(win.rbPionowy->isChecked());
-    EXPECT_FALSE(win.czyLP->isChecked());
-    EXPECT_TRUE(win.chLinia->isChecked());
-    EXPECT_EQ(win.edWys->text(), QStringLiteral("5,25"));
-    EXPECT_EQ(win.edFont->text(), QStringLiteral("8"));
-    EXPECT_EQ(gridRows(win.grdFields), (QStringList{"A|30|T", "B||"}));
-    EXPECT_FALSE(win.edNazwa->isModified());
+    EXPECT_EQ(win.controls().edNazwa->text(), QStringLiteral("Z polami"));
+    EXPECT_TRUE(win.controls().rbPionowy->isChecked());
+    EXPECT_FALSE(win.controls().czyLP->isChecked());
+    EXPECT_TRUE(win.controls().chLinia->isChecked());
+    EXPECT_EQ(win.controls().edWys->text(), QStringLiteral("5,25"));
+    EXPECT_EQ(win.controls().edFont->text(), QStringLiteral("8"));
+    EXPECT_EQ(gridRows(win.controls().grdFields), (QStringList{"A|30|T", "B||"}));
+    EXPECT_FALSE(win.controls().edNazwa->isModified());
     screenshot("przygotowanie");
 
-    win.pc->setCurrentIndex(Wydruki);
+    win.controls().pc->setCurrentIndex(Wydruki);
     select(win, 1);
     win.btnEditClick();
-    EXPECT_EQ(gridRows(win.grdFields), QStringList{"||"});
-    EXPECT_TRUE(win.rbPoziomy->isChecked());
+    EXPECT_EQ(gridRows(win.controls().grdFields), QStringList{"||"});
+    EXPECT_TRUE(win.controls().rbPoziomy->isChecked());
 
-    win.pc->setCurrentIndex(Wydruki);
+    win.controls().pc->setCurrentIndex(Wydruki);
     select(win, 2);
     win.btnEditClick();
     EXPECT_EQ(ui.take(), QStringList{"Błąd: \r\nBrak pliku z treścią SQL Brak pliku"});
-    EXPECT_EQ(win.memTRESC->toPlainText(), QString());
+    EXPECT_EQ(win.controls().memTRESC->toPlainText(), QString());
 
     // "&Nowe" without a current entry: the error, then an empty page all the same.
-    win.pc->setCurrentIndex(Wydruki);
-    win.lbxSpisSQL->setCurrentRow(-1);
+    win.controls().pc->setCurrentIndex(Wydruki);
+    win.controls().lbxSpisSQL->setCurrentRow(-1);
     win.btnNewClick();
     EXPECT_EQ(ui.take(), QStringList{"Błąd: \r\nMusisz najpierw wybrać zapytanie"});
-    EXPECT_EQ(win.edNazwa->text(), QString());
-    EXPECT_EQ(gridRows(win.grdFields), QStringList{"||"});
+    EXPECT_EQ(win.controls().edNazwa->text(), QString());
+    EXPECT_EQ(gridRows(win.controls().grdFields), QStringList{"||"});
 }
 
 TEST_F(WindowTest, MovingEntriesChangesOnlyTheListUntilTheOrderIsSaved)
@@ -355,8 +359,8 @@ TEST_F(WindowTest, MovingEntriesChangesOnlyTheListUntilTheOrderIsSaved)
     win.BitBtn1Click();
     win.BitBtn1Click();
     EXPECT_EQ(listed(), (QStringList{"Drugie", "Pierwsze", "Trzecie"}));
-    EXPECT_EQ(win.lbxSpisSQL->currentRow(), 0);
-    EXPECT_TRUE(win.lbxSpisSQL->item(0)->isSelected());
+    EXPECT_EQ(win.controls().lbxSpisSQL->currentRow(), 0);
+    EXPECT_TRUE(win.controls().lbxSpisSQL->item(0)->isSelected());
     EXPECT_EQ(win.rememberedIndex(), 0);
     EXPECT_EQ(QueryCatalogue(catalogueFile()).loadTitles(), (QStringList{"Pierwsze", "Drugie", "Trzecie"}));
     select(win, 2);
@@ -370,12 +374,12 @@ TEST_F(WindowTest, TheListHintShowsTheQueryTextAndTheStatusBarItsFile)
 {
     addEntry("Klienci", {"SELECT *", "FROM klienci"});
     TfrmKwerix &win = open();
-    const QRect first = win.lbxSpisSQL->visualItemRect(win.lbxSpisSQL->item(0));
+    const QRect first = win.controls().lbxSpisSQL->visualItemRect(win.controls().lbxSpisSQL->item(0));
     win.lbxSpisSQLMouseMove(first.center());
-    EXPECT_EQ(win.lbxSpisSQL->toolTip(), QStringLiteral("0: SELECT *\nFROM klienci\n"));
+    EXPECT_EQ(win.controls().lbxSpisSQL->toolTip(), QStringLiteral("0: SELECT *\nFROM klienci\n"));
     EXPECT_EQ(win.statusText(), QueryCatalogue(catalogueFile()).resolveTextFile("Klienci"));
     win.lbxSpisSQLMouseMove(QPoint(first.center().x(), first.bottom() + 200));
-    EXPECT_EQ(win.lbxSpisSQL->toolTip(), QStringLiteral("0: SELECT *\nFROM klienci\n"));
+    EXPECT_EQ(win.controls().lbxSpisSQL->toolTip(), QStringLiteral("0: SELECT *\nFROM klienci\n"));
 }
 
 TEST_F(WindowTest, PobierzPolaProposesWidthsAndSums)
@@ -383,48 +387,48 @@ TEST_F(WindowTest, PobierzPolaProposesWidthsAndSums)
     addEntry("Raport", {"SELECT 1"}, {{"KWOTA", "15", ""}});
     TfrmKwerix &win = open();
     // Entering the page closes any result, so the result is opened afterwards.
-    win.pc->setCurrentIndex(Przygotowanie);
-    win.result().sql().assign({"SELECT 'x' AS NAZWA, 2.5 AS KWOTA, 3 AS ILE, '2024-01-01' AS DATA"});
-    win.result().open();
-    win.edNazwa->setText("Raport");
+    win.controls().pc->setCurrentIndex(Przygotowanie);
+    win.session().result().sql().assign({"SELECT 'x' AS NAZWA, 2.5 AS KWOTA, 3 AS ILE, '2024-01-01' AS DATA"});
+    win.session().result().open();
+    win.controls().edNazwa->setText("Raport");
     win.btnGetFieldsClick();
-    EXPECT_EQ(gridRows(win.grdFields), (QStringList{"NAZWA|20|", "KWOTA|15|", "ILE|20|T", "DATA|20|T"}));
-    win.result().close();
-    win.result().sql().assign({"SELECT 1 AS KOD"});
-    win.result().open();
-    win.edNazwa->clear();
+    EXPECT_EQ(gridRows(win.controls().grdFields), (QStringList{"NAZWA|20|", "KWOTA|15|", "ILE|20|T", "DATA|20|T"}));
+    win.session().result().close();
+    win.session().result().sql().assign({"SELECT 1 AS KOD"});
+    win.session().result().open();
+    win.controls().edNazwa->clear();
     win.btnGetFieldsClick();
     EXPECT_EQ(ui.take(), QStringList{"Ostrzeżenie: \r\nTytuł wydruku nie powinien być pusty"});
-    EXPECT_EQ(gridRows(win.grdFields), QStringList{"KOD||"});
+    EXPECT_EQ(gridRows(win.controls().grdFields), QStringList{"KOD||"});
 }
 
 TEST_F(WindowTest, HistoryIsAppendedShownAndCleared)
 {
     testsupport::writeBytes(path("sqlhist.txt"), "stara linia\r\n");
     TfrmKwerix &win = open();
-    EXPECT_EQ(win.Memo3->toPlainText(), QStringLiteral("stara linia"));
-    win.appendHistory(HistoryLog::startLine(QDateTime(QDate(2024, 3, 5), QTime(8, 9, 10)), "Raport"));
-    win.appendHistory(HistoryLog::stampLine(QDateTime(QDate(2024, 3, 5), QTime(0, 0))));
+    EXPECT_EQ(win.controls().memHistory->toPlainText(), QStringLiteral("stara linia"));
+    win.session().appendHistory(HistoryLog::startLine(QDateTime(QDate(2024, 3, 5), QTime(8, 9, 10)), "Raport"));
+    win.session().appendHistory(HistoryLog::stampLine(QDateTime(QDate(2024, 3, 5), QTime(0, 0))));
     EXPECT_EQ(readBytes(path("sqlhist.txt")),
               QByteArray("stara linia\r\n          05.03.2024 08:09:10....Raport\r\n          05.03.2024\r\n"));
     testsupport::writeBytes(path("sqlhist.txt"), testsupport::cp("zmieniona z zewnątrz\r\n"));
-    win.pc->setCurrentIndex(Historia);
-    EXPECT_EQ(win.Memo3->toPlainText(), QStringLiteral("zmieniona z zewnątrz"));
+    win.controls().pc->setCurrentIndex(Historia);
+    EXPECT_EQ(win.controls().memHistory->toPlainText(), QStringLiteral("zmieniona z zewnątrz"));
     screenshot("historia");
     win.Button1Click();
     EXPECT_EQ(readBytes(path("sqlhist.txt")), QByteArray());
-    EXPECT_TRUE(win.Memo3->toPlainText().isEmpty());
+    EXPECT_TRUE(win.controls().memHistory->toPlainText().isEmpty());
 }
 
 TEST_F(WindowTest, HelpPageShowsTheHelpTextAndHandsTheSqlHelpToTheDesktop)
 {
     TfrmKwerix &win = open();
-    win.pc->setCurrentIndex(Pomoc);
-    EXPECT_TRUE(win.Memo1->toPlainText().isEmpty());
+    win.controls().pc->setCurrentIndex(Pomoc);
+    EXPECT_TRUE(win.controls().memHelp->toPlainText().isEmpty());
     testsupport::writeBytes(path("vSql.hlp"), testsupport::cp("Pomoc do zapytań\r\nDruga linia\r\n"));
-    win.pc->setCurrentIndex(Wydruki);
-    win.pc->setCurrentIndex(Pomoc);
-    EXPECT_EQ(win.Memo1->toPlainText(), QStringLiteral("Pomoc do zapytań\nDruga linia"));
+    win.controls().pc->setCurrentIndex(Wydruki);
+    win.controls().pc->setCurrentIndex(Pomoc);
+    EXPECT_EQ(win.controls().memHelp->toPlainText(), QStringLiteral("Pomoc do zapytań\nDruga linia"));
     win.BitBtn4Click();
     EXPECT_EQ(ui.opened, QStringList{path("localSql.hlp")});
     EXPECT_TRUE(ui.take().isEmpty());
@@ -434,24 +438,24 @@ TEST_F(WindowTest, TheGridPopupHasTheWindowsOwnItems)
 {
     TfrmKwerix &win = open();
     QStringList captions;
-    for (QAction *a : win.DBGridPopupMenu1->actions())
+    for (QAction *a : win.controls().DBGridPopupMenu1->actions())
         captions.append(a->isSeparator() ? QStringLiteral("-") : a->text());
     EXPECT_EQ(captions, (QStringList{"Drukuj", "Utwórz plik", "Pokaż / Ukryj inne", "przepisz .XLS do .CSV ", "-"}));
-    EXPECT_FALSE(win.Drukuj1->isEnabled());
-    EXPECT_FALSE(win.wrzplik1->isEnabled());
+    EXPECT_FALSE(win.controls().Drukuj1->isEnabled());
+    EXPECT_FALSE(win.controls().wrzplik1->isEnabled());
 
     TXlsWorkbook book;
     book.sheet(0).setAsString(0, 0, "z arkusza");
     book.filename = path("dane.xls");
     book.write();
     ui.inputs = {QString("dane.xls"), std::nullopt};
-    win.czytajXls1->trigger();
+    win.controls().czytajXls1->trigger();
     EXPECT_EQ(ui.take(), QStringList{"input: .XLS [.xls]"});
     EXPECT_EQ(readBytes(path("dane.csv")), QByteArray("z arkusza;\r\n"));
-    win.czytajXls1->trigger();
+    win.controls().czytajXls1->trigger();
     ui.take();
     ui.inputs = {QString("brak.xls")};
-    win.czytajXls1->trigger();
+    win.controls().czytajXls1->trigger();
     const QStringList shown = ui.take();
     ASSERT_EQ(shown.size(), 2);
     EXPECT_TRUE(shown[1].startsWith("error: Cannot open file")) << shown[1].toStdString();
@@ -460,17 +464,17 @@ TEST_F(WindowTest, TheGridPopupHasTheWindowsOwnItems)
 TEST_F(WindowTest, GridsShowTheOneResultWithoutCopies)
 {
     TfrmKwerix &win = open();
-    win.result().sql().assign({"SELECT 'Łódź' AS MIASTO, 12.5 AS KWOTA UNION ALL SELECT 'Kraków', -3"});
-    win.result().open();
-    EXPECT_EQ(win.grdQRY->model(), win.DBGrid1->model());
-    EXPECT_EQ(win.grdQRY->model()->rowCount(), 2);
+    win.session().result().sql().assign({"SELECT 'Łódź' AS MIASTO, 12.5 AS KWOTA UNION ALL SELECT 'Kraków', -3"});
+    win.session().result().open();
+    EXPECT_EQ(win.controls().grdQRY->model(), win.controls().grdTestResult->model());
+    EXPECT_EQ(win.controls().grdQRY->model()->rowCount(), 2);
     // Floating-point amounts in digit groups, right-aligned in 15 characters.
-    EXPECT_EQ(win.grdQRY->model()->data(win.grdQRY->model()->index(0, 1)).toString(), QStringLiteral("          12,50"));
-    EXPECT_EQ(win.DBGrid1->model()->data(win.DBGrid1->model()->index(1, 1)).toString(), QStringLiteral("          -3,00"));
-    EXPECT_EQ(win.grdQRY->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("MIASTO"));
+    EXPECT_EQ(win.controls().grdQRY->model()->data(win.controls().grdQRY->model()->index(0, 1)).toString(), QStringLiteral("          12,50"));
+    EXPECT_EQ(win.controls().grdTestResult->model()->data(win.controls().grdTestResult->model()->index(1, 1)).toString(), QStringLiteral("          -3,00"));
+    EXPECT_EQ(win.controls().grdQRY->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("MIASTO"));
     screenshot("wynik");
-    win.result().close();
-    EXPECT_EQ(win.grdQRY->model()->rowCount(), 0);
+    win.session().result().close();
+    EXPECT_EQ(win.controls().grdQRY->model()->rowCount(), 0);
 }
 
 TEST_F(WindowTest, DialogsDoNotSendTheUserBackToTheFirstPage)
@@ -481,16 +485,16 @@ TEST_F(WindowTest, DialogsDoNotSendTheUserBackToTheFirstPage)
     win.btnEditClick();
     QEvent activate(QEvent::WindowActivate);
     QApplication::sendEvent(&win, &activate);
-    EXPECT_EQ(win.pc->currentIndex(), Przygotowanie);
+    EXPECT_EQ(win.controls().pc->currentIndex(), Przygotowanie);
 }
 
 TEST_F(WindowTest, WykonajWantsASelectedQuery)
 {
     TfrmKwerix &win = open();
-    win.btnOpenSQL->setEnabled(true);
-    win.btnOpenSQL->click();
+    win.controls().btnOpenSQL->setEnabled(true);
+    win.controls().btnOpenSQL->click();
     EXPECT_EQ(ui.take(), QStringList{"Błąd: \r\nMusisz najpierw wybrać zapytanie"});
-    EXPECT_FALSE(win.result().active());
+    EXPECT_FALSE(win.session().result().active());
 }
 
 TEST_F(WindowTest, WykonajRunsTheSelectedQueryAndShowsItsResult)
@@ -498,17 +502,17 @@ TEST_F(WindowTest, WykonajRunsTheSelectedQueryAndShowsItsResult)
     addEntry("Miasta", {"SELECT 'Łódź' AS MIASTO, 1234567.5 AS KWOTA", "UNION ALL SELECT 'Gdańsk', -1234567.5"});
     TfrmKwerix &win = open();
     select(win, 0);
-    win.btnOpenSQL->click();
+    win.controls().btnOpenSQL->click();
     EXPECT_TRUE(ui.take().isEmpty());
-    EXPECT_EQ(win.Label4->text(), QStringLiteral("Wynik zapytania (2 poz.)"));
-    EXPECT_TRUE(win.btnGetFields->isEnabled());
+    EXPECT_EQ(win.controls().lblResult->text(), QStringLiteral("Wynik zapytania (2 poz.)"));
+    EXPECT_TRUE(win.controls().btnGetFields->isEnabled());
     EXPECT_EQ(win.statusText(),
               QStringLiteral("SELECT 'Łódź' AS MIASTO, 1234567.5 AS KWOTA\r\nUNION ALL SELECT 'Gdańsk', -1234567.5\r\n"));
-    const QAbstractItemModel *grid = win.grdQRY->model();
+    const QAbstractItemModel *grid = win.controls().grdQRY->model();
     EXPECT_EQ(grid->data(grid->index(0, 1)).toString(), QStringLiteral("   1 234 567,50"));
     EXPECT_EQ(grid->data(grid->index(1, 1)).toString(), QStringLiteral("    -1234567,50"));
-    EXPECT_EQ(win.Memo3->toPlainText().count(QLatin1Char('\n')), 1);
-    EXPECT_TRUE(win.Memo3->toPlainText().contains(QStringLiteral("....Miasta")));
+    EXPECT_EQ(win.controls().memHistory->toPlainText().count(QLatin1Char('\n')), 1);
+    EXPECT_TRUE(win.controls().memHistory->toPlainText().contains(QStringLiteral("....Miasta")));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     screenshot("wynik-zapytania");
 }
@@ -518,26 +522,26 @@ TEST_F(WindowTest, ARunThatFailsShowsTheStandardErrorBoxAndKeepsItsStartLine)
     addEntry("Zła", {"SELECT * FROM nie_ma"});
     TfrmKwerix &win = open();
     select(win, 0);
-    win.btnOpenSQL->click();
+    win.controls().btnOpenSQL->click();
     EXPECT_EQ(ui.take(), QStringList{"error: no such table: nie_ma."});
     EXPECT_EQ(readBytes(path("sqlhist.txt")).count("\r\n"), 1);
-    EXPECT_FALSE(win.result().active());
+    EXPECT_FALSE(win.session().result().active());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(WindowTest, TestujSqlRunsTheEditorTextWithItsPrompts)
 {
     TfrmKwerix &win = open();
-    win.pc->setCurrentIndex(Przygotowanie);
-    win.memTRESC->setPlainText(QStringLiteral("SELECT 'dd.mm.rrrr' AS D, :STRNAZWA AS N"));
+    win.controls().pc->setCurrentIndex(Przygotowanie);
+    win.controls().memTRESC->setPlainText(QStringLiteral("SELECT 'dd.mm.rrrr' AS D, :STRNAZWA AS N"));
     ui.dates = {QDate(2004, 3, 5)};
     ui.inputs = {QStringLiteral("Łódź")};
-    win.btnTest->click();
+    win.controls().btnTest->click();
     EXPECT_EQ(ui.take(), (QStringList{"date: ", "input: NAZWA (Tekst) []"}));
-    EXPECT_EQ(win.result().field(0)->asString(), QStringLiteral("05.03.2004"));
-    EXPECT_EQ(win.result().field(1)->asString(), QStringLiteral("Łódź"));
-    EXPECT_EQ(win.Label4->text(), QStringLiteral("Wynik zapytania (1 poz.)"));
-    EXPECT_EQ(win.pc->currentIndex(), Przygotowanie);
+    EXPECT_EQ(win.session().result().field(0)->asString(), QStringLiteral("05.03.2004"));
+    EXPECT_EQ(win.session().result().field(1)->asString(), QStringLiteral("Łódź"));
+    EXPECT_EQ(win.controls().lblResult->text(), QStringLiteral("Wynik zapytania (1 poz.)"));
+    EXPECT_EQ(win.controls().pc->currentIndex(), Przygotowanie);
 }
 
 TEST_F(WindowTest, AnExportNameIsReportedUntilExportsExist)
@@ -545,9 +549,9 @@ TEST_F(WindowTest, AnExportNameIsReportedUntilExportsExist)
     addEntry("_DAJWYNIK", {"SELECT 1 AS A"});
     TfrmKwerix &win = open();
     select(win, 0);
-    win.btnOpenSQL->click();
+    win.controls().btnOpenSQL->click();
     EXPECT_EQ(ui.take(), QStringList{"Informacja: \r\nZapis wyniku do pliku WYNIK nie jest jeszcze dostępny."});
-    EXPECT_TRUE(win.result().active());
+    EXPECT_TRUE(win.session().result().active());
 }
 
 TEST_F(WindowTest, TheDemoCatalogueRunsInTheWindow)
@@ -557,34 +561,34 @@ TEST_F(WindowTest, TheDemoCatalogueRunsInTheWindow)
         ASSERT_TRUE(QFile::copy(demo.filePath(name), path(name)));
     TfrmKwerix &win = open();
     win.resize(1000, 640);
-    EXPECT_EQ(win.Splitter1->sizes().first(), 240);
+    EXPECT_EQ(win.controls().splitList->sizes().first(), 240);
     screenshot("demo-start");
 
     const auto run = [&](const QString &title) {
         select(win, static_cast<int>(listed().indexOf(title)));
-        win.btnOpenSQL->click();
+        win.controls().btnOpenSQL->click();
     };
     ui.dates = {QDate(2026, 1, 1), QDate(2026, 3, 31)};
     run(QStringLiteral("Faktury z okresu"));
     EXPECT_EQ(ui.take(), (QStringList{"date: ", "date: "}));
-    EXPECT_GT(win.result().recordCount(), 5);
-    EXPECT_EQ(win.Label4->text(), QStringLiteral("Wynik zapytania (%1 poz.)").arg(win.result().recordCount()));
+    EXPECT_GT(win.session().result().recordCount(), 5);
+    EXPECT_EQ(win.controls().lblResult->text(), QStringLiteral("Wynik zapytania (%1 poz.)").arg(win.session().result().recordCount()));
     screenshot("demo-faktury-z-okresu");
 
     // The preliminary query of rates asks for the one date of the run, then hands its export on.
     ui.dates = {QDate(2026, 3, 5)};
     run(QStringLiteral("Faktury w złotych"));
     EXPECT_EQ(ui.take(), (QStringList{"date: ", "Informacja: \r\nZapis wyniku do pliku KURSY nie jest jeszcze dostępny."}));
-    EXPECT_GT(win.result().recordCount(), 5);
+    EXPECT_GT(win.session().result().recordCount(), 5);
 
     win.btnEditClick();
-    win.btnTest->click();
-    EXPECT_EQ(win.pc->currentIndex(), Przygotowanie);
+    win.controls().btnTest->click();
+    EXPECT_EQ(win.controls().pc->currentIndex(), Przygotowanie);
     screenshot("demo-przygotowanie");
-    win.pc->setCurrentIndex(Historia);
-    EXPECT_EQ(win.Memo3->toPlainText().count(QStringLiteral("....")), 4);
+    win.controls().pc->setCurrentIndex(Historia);
+    EXPECT_EQ(win.controls().memHistory->toPlainText().count(QStringLiteral("....")), 4);
     screenshot("demo-historia");
-    win.pc->setCurrentIndex(Pomoc);
-    EXPECT_TRUE(win.Memo1->toPlainText().startsWith(QStringLiteral("Kwerix - zapytania SQL")));
+    win.controls().pc->setCurrentIndex(Pomoc);
+    EXPECT_TRUE(win.controls().memHelp->toPlainText().startsWith(QStringLiteral("Kwerix - zapytania SQL")));
     screenshot("demo-pomoc");
 }

@@ -54,8 +54,8 @@ void WindowTest::writeCatalogue(const char *utf8)
 QStringList WindowTest::listed() const
 {
     QStringList titles;
-    for (int i = 0; i < w->lbxSpisSQL->count(); ++i)
-        titles.append(w->lbxSpisSQL->item(i)->text());
+    for (int i = 0; i < w->controls().lbxSpisSQL->count(); ++i)
+        titles.append(w->controls().lbxSpisSQL->item(i)->text());
     return titles;
 }
 

@@ -2,6 +2,7 @@
 
 #include "ScriptedUi.h"
 #include "app/fKwerix.h"
+#include "catalogue/QueryCatalogue.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>

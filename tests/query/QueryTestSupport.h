@@ -1,18 +1,16 @@
 #pragma once
 
-#include "catalogue/QueryCatalogue.h"
 #include "db/Database.h"
 #include "db/Query.h"
-#include "query/ParameterPrompts.h"
-#include "query/QueryPrompts.h"
-#include "query/QueryRunner.h"
+#include "query/Prompter.h"
+#include "query/RunState.h"
 #include "support/TestSupport.h"
 
 #include <deque>
 
 // Answers the prompts from a script and records what was asked ("date: description [initial]",
 // "text: prompt", "number: prompt [value]").
-class ScriptedPrompts : public ParameterPrompts {
+class ScriptedPrompter : public Prompter {
 public:
     QStringList asked;
     std::deque<std::optional<QDate>> dates;
@@ -48,45 +46,17 @@ private:
     }
 };
 
-// Records what a run shows, in order.
-class RecordingHost : public RunHost {
-public:
-    QStringList events;
-    int waiting = 0;
-
-    void beginWait() override { ++waiting; }
-    void endWait() override { --waiting; }
-    void showStatus(const QString &text) override { events.append(QStringLiteral("status: ") + text); }
-    void appendHistory(const QString &line) override { events.append(QStringLiteral("history: ") + line); }
-    void showError(const QString &text) override { events.append(QStringLiteral("error: ") + text); }
-    void resultOpened(int rows) override { events.append(QStringLiteral("opened: %1").arg(rows)); }
-    void exportResult(const QString &name) override { events.append(QStringLiteral("export: ") + name); }
-    void setFieldsAvailable(bool available) override { events.append(QStringLiteral("fields: %1").arg(available)); }
-
-    // The events that start with the prefix, without it.
-    QStringList only(const QString &prefix) const;
-};
-
-// A catalogue in a temporary folder (also the working folder) and a runner over it.
-class RunTest : public testsupport::PolishTest {
+// A temporary folder (also the working folder), a result data set and the state of runs over it.
+class RunStateTest : public testsupport::PolishTest {
 protected:
     void SetUp() override;
     void TearDown() override;
 
-    // A catalogue entry and its text file (left out when the file should be missing).
-    void addQuery(const QString &title, const QStringList &lines, bool withFile = true);
-
-    QString catalogueDirectory() const { return dir.path() + QLatin1Char('/'); }
-
-    QueryCatalogue catalogue{dir.filePath(QStringLiteral("sqls.ini"))};
     Database database;
     Query result{database};
-    ScriptedPrompts prompts;
-    QueryPrompts answers{prompts, dir.path()};
-    RecordingHost host;
-    QueryRunner runner{catalogue, result, answers, host};
+    ScriptedPrompter prompts;
+    RunState answers{prompts, dir.path()};
 
 private:
     QString m_cwd;
-    int m_files = 0;
 };

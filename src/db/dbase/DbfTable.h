@@ -19,6 +19,7 @@ public:
     std::vector<FieldDef> fields() const override;
     void read(const std::function<void(qint64, const Row &)> &sink) const override;
     void apply(const std::vector<RecordChange> &changes) override;
+    qint64 recordCountHint() const override { return m_recordCount; }
 
     // How a file field is stored.
     struct Column {

@@ -39,7 +39,7 @@ INSTANTIATE_TEST_SUITE_P(Table, ParameterKinds,
                                            KindCase{"ILE", ParameterKind::Number, "ILE", "ILE (Liczba)"}),
                          CaseIndex());
 
-using Prompts = RunTest;
+using Prompts = RunStateTest;
 
 TEST_F(Prompts, DateMarkersAreReplacedByThePartsOfOneDate)
 {
@@ -165,6 +165,34 @@ TEST_F(Prompts, BadAnswersStopBeforeTheStatement)
     result.sql().assign({"SELECT :dataOd AS O"});
     prompts.dates = {std::nullopt};
     EXPECT_THROW(answers.podajParametry(result), EAbort);
+}
+
+} // namespace
+
+namespace {
+
+using Preparing = RunStateTest;
+
+TEST_F(Preparing, DropsMarkerLinesAndReplacesDateMarkersUnlessTooShort)
+{
+    prompts.dates = {QDate(2004, 3, 5)};
+    answers.beginRun();
+    EXPECT_EQ(answers.prepare({"SELEC"}), std::nullopt); // seven characters with its line break
+    EXPECT_EQ(answers.prepare({"+_LICA;", "SEL"}), std::nullopt);
+    EXPECT_TRUE(prompts.asked.isEmpty());
+    EXPECT_EQ(answers.prepare({"+_LICA;", "SELECT 'rrrr-mm-dd'"}), QStringList{"SELECT '2004-03-05'"});
+    EXPECT_EQ(answers.prepare({"SELECT 1 AS X"}), QStringList{"SELECT 1 AS X"});
+}
+
+TEST_F(Preparing, AskingEveryParameterAsksAndConvertsWithoutASummary)
+{
+    prompts.dates = {QDate(2024, 1, 2)};
+    prompts.texts = {QStringLiteral("Łódź"), QStringLiteral("2,5")};
+    answers.askParameters({"SELECT :DATE, :dataOd, :STRNAZWA,", ":ILE, :dataOd FROM \"..t.dbf\" WHERE x = '::'"});
+    EXPECT_EQ(prompts.asked, (QStringList{"date: dataOd []", "text: NAZWA (Tekst)", "number: ILE (Liczba) [0]"}));
+    EXPECT_TRUE(answers.summary().isEmpty());
+    prompts.texts = {QStringLiteral("dużo")};
+    EXPECT_THROW(answers.askParameters({"SELECT :ILE"}), EConvertError);
 }
 
 } // namespace

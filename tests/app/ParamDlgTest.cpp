@@ -1,4 +1,4 @@
-#include "query/fParamDlg.h"
+#include "app/fParamDlg.h"
 #include "support/TestSupport.h"
 
 #include <QCalendarWidget>

@@ -1,4 +1,6 @@
-#include "QueryPrompts.h"
+#include "RunState.h"
+
+#include "StatementText.h"
 
 #include "db/Query.h"
 #include "platform/Errors.h"
@@ -35,49 +37,71 @@ bool hasDateMarker(const QString &text)
     return text.contains(QLatin1String("dd")) || text.contains(QLatin1String("mm")) || text.contains(QLatin1String("rr"));
 }
 
-QueryPrompts::QueryPrompts(ParameterPrompts &prompts, QString catalogueDirectory)
-    : m_prompts(prompts), m_directory(paths::ensureTrailingSeparator(catalogueDirectory))
+RunState::RunState(Prompter &prompter, QString catalogueDirectory)
+    : m_prompter(prompter), m_directory(paths::ensureTrailingSeparator(catalogueDirectory))
 {
 }
 
-void QueryPrompts::beginRun()
+void RunState::beginRun()
 {
     m_summary.clear();
     m_askDate = true;
 }
 
-void QueryPrompts::podajParametry(Query &query)
+std::optional<QStringList> RunState::prepare(QStringList lines)
+{
+    lines = withoutMarkerLines(std::move(lines));
+    const QString text = joinLines(lines);
+    if (text.size() < kStatementLength)
+        return std::nullopt;
+    if (ustalDate(text)) {
+        for (QString &line : lines)
+            line = wstawDate(line);
+    }
+    return lines;
+}
+
+void RunState::podajParametry(Query &query)
 {
     wstawKatalog(query);
     for (int i = 0; i < query.paramCount(); ++i) {
         Param &param = query.param(i);
-        fill(param);
+        param.setValue(askValue(param.name()));
         m_summary += QStringLiteral("  ") + ParameterKind::of(param.name()).label + QLatin1Char('=') + param.asString();
     }
 }
 
-void QueryPrompts::fill(Param &param)
+void RunState::askParameters(const QStringList &preparedLines)
 {
-    const ParameterKind kind = ParameterKind::of(param.name());
-    switch (kind.kind) {
-    case ParameterKind::Today:
-        param.setAsDate(QDate::currentDate());
-        break;
-    case ParameterKind::Date:
-        param.setAsDate(zapytajDate(kind.prompt, QDate(), param.name()));
-        break;
-    case ParameterKind::Text:
-        param.setAsString(m_prompts.askText(param.name(), kind.prompt).value_or(QString()));
-        break;
-    case ParameterKind::Number: {
-        const QString zero = QStringLiteral("0");
-        param.setAsFloat(numbers::parseFloat(m_prompts.askNumber(param.name(), kind.prompt, zero).value_or(zero)));
-        break;
-    }
-    }
+    QStringList folderMarked;
+    for (const QString &line : preparedLines)
+        folderMarked.append(wstawKatalog(line));
+    QStringList names;
+    parseParameters(joinLines(folderMarked), names);
+    names.removeDuplicates();
+    for (const QString &name : names)
+        askValue(name);
 }
 
-void QueryPrompts::wstawKatalog(Query &query) const
+QVariant RunState::askValue(const QString &name)
+{
+    const ParameterKind kind = ParameterKind::of(name);
+    switch (kind.kind) {
+    case ParameterKind::Today:
+        return QDate::currentDate();
+    case ParameterKind::Date:
+        return zapytajDate(kind.prompt, QDate(), name);
+    case ParameterKind::Text:
+        return m_prompter.askText(name, kind.prompt).value_or(QString());
+    case ParameterKind::Number: {
+        const QString zero = QStringLiteral("0");
+        return numbers::parseFloat(m_prompter.askNumber(name, kind.prompt, zero).value_or(zero));
+    }
+    }
+    return {};
+}
+
+void RunState::wstawKatalog(Query &query) const
 {
     SqlLines &sql = query.sql();
     sql.beginUpdate();
@@ -88,12 +112,12 @@ void QueryPrompts::wstawKatalog(Query &query) const
     sql.endUpdate();
 }
 
-QString QueryPrompts::wstawKatalog(QString line) const
+QString RunState::wstawKatalog(QString line) const
 {
     return line.replace(QLatin1String(".."), m_directory);
 }
 
-bool QueryPrompts::ustalDate(const QString &text)
+bool RunState::ustalDate(const QString &text)
 {
     if (!hasDateMarker(text))
         return false;
@@ -110,7 +134,7 @@ bool QueryPrompts::ustalDate(const QString &text)
     return true;
 }
 
-QString QueryPrompts::wstawDate(QString text) const
+QString RunState::wstawDate(QString text) const
 {
     text.replace(QLatin1String("mm"), m_month);
     text.replace(QLatin1String("dd"), m_day);
@@ -119,9 +143,9 @@ QString QueryPrompts::wstawDate(QString text) const
     return text;
 }
 
-QDate QueryPrompts::zapytajDate(const QString &description, const QDate &initial, const QString &parameter)
+QDate RunState::zapytajDate(const QString &description, const QDate &initial, const QString &parameter)
 {
-    const std::optional<QDate> date = m_prompts.askDate(parameter, description, initial);
+    const std::optional<QDate> date = m_prompter.askDate(parameter, description, initial);
     // No statement runs with a date the user never gave.
     if (!date || !date->isValid())
         throw EAbort();

@@ -1,19 +1,22 @@
 #pragma once
 
-#include "ParameterPrompts.h"
+#include "Prompter.h"
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <optional>
 
 class Query;
 
-// The answers a run gathers before its statements run, kept for the program's life: the marker
-// date that replaces "dd", "mm", "rr" and "rrrr" in statements, titles and file names (asked at
-// most once per run), the parameter values, the summary of the parameters, and the folder marker
-// "..".
-class QueryPrompts {
+// The state a run keeps between its statements, and the rules that fill a statement in before it
+// runs: the marker date that replaces "dd", "mm", "rr" and "rrrr" in statements, titles and file
+// names (asked at most once per run), the parameter values and their summary, and the folder
+// marker "..". Kept for the program's life.
+class RunState {
 public:
-    QueryPrompts(ParameterPrompts &prompts, QString catalogueDirectory);
+    RunState(Prompter &prompter, QString catalogueDirectory);
 
     // A new run: the summary empties and the next need of the marker date asks for it.
     void beginRun();
@@ -21,10 +24,16 @@ public:
     // The last marker date given; invalid before the first.
     const QDate &markerDate() const { return m_markerDate; }
 
+    // A statement's lines made ready to run: marker lines dropped and date markers replaced;
+    // nothing when the joined text is too short to run.
+    std::optional<QStringList> prepare(QStringList lines);
     // Replaces the folder marker in the statement lines, then asks for every parameter in order.
     // EConvertError for a number that does not convert; EAbort when the date dialog was closed
     // without OK.
     void podajParametry(Query &query);
+    // Asks every question that filling in the prepared lines would ask, and converts the answers,
+    // without running anything or changing the summary.
+    void askParameters(const QStringList &preparedLines);
     void wstawKatalog(Query &query) const;
     QString wstawKatalog(QString line) const;
 
@@ -38,9 +47,10 @@ public:
     QDate zapytajDate(const QString &description, const QDate &initial, const QString &parameter = {});
 
 private:
-    void fill(class Param &param);
+    // The value of a parameter as its kind asks for it: a date, a text or a number.
+    QVariant askValue(const QString &name);
 
-    ParameterPrompts &m_prompts;
+    Prompter &m_prompter;
     QString m_directory;
     bool m_askDate = false;
     // Kept as a date: a round trip through a short date text may lose the century.

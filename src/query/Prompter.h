@@ -4,11 +4,11 @@
 #include <QString>
 #include <optional>
 
-// The three questions a run may ask before a statement runs. The window shows its dialogs;
-// kwerix-batch answers from its command line.
-class ParameterPrompts {
+// Answers the three questions a run may ask before a statement runs. The window shows its
+// dialogs; kwerix-batch answers from its command line.
+class Prompter {
 public:
-    virtual ~ParameterPrompts() = default;
+    virtual ~Prompter() = default;
 
     // The date dialog with its description and initial date (today when not valid); nothing when
     // it was closed without OK. The parameter is empty when the marker date is asked for.

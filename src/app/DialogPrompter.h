@@ -1,13 +1,13 @@
 #pragma once
 
 #include "UiServices.h"
-#include "query/ParameterPrompts.h"
+#include "query/Prompter.h"
 
 // The parameter questions of a run as the window asks them: the date dialog and the text box
 // "Podaj parametr SQL".
-class UiPrompts : public ParameterPrompts {
+class DialogPrompter : public Prompter {
 public:
-    explicit UiPrompts(UiServices &ui) : m_ui(ui) {}
+    explicit DialogPrompter(UiServices &ui) : m_ui(ui) {}
 
     std::optional<QDate> askDate(const QString &, const QString &description, const QDate &initial) override
     {

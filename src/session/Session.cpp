@@ -1,0 +1,117 @@
+#include "Session.h"
+
+#include "QueryRunner.h"
+#include "SessionEvents.h"
+#include "catalogue/QueryCatalogue.h"
+#include "db/Database.h"
+#include "db/Query.h"
+#include "export/XlsToCsv.h"
+#include "query/HistoryLog.h"
+#include "query/NumberText.h"
+#include "query/RunState.h"
+#include "xls/Workbook.h"
+
+namespace {
+
+// Until the exports are built, a run's export name is only reported.
+class UnavailableExport : public ResultExporter {
+public:
+    explicit UnavailableExport(SessionEvents &events) : m_events(events) {}
+    void exportResult(const QString &name) override
+    {
+        m_events.informationMessage(QStringLiteral("\r\nZapis wyniku do pliku %1 nie jest jeszcze dostępny.").arg(name));
+    }
+
+private:
+    SessionEvents &m_events;
+};
+
+} // namespace
+
+Session::Session(const QString &catalogueFile, Prompter &prompter, SessionEvents &events)
+    : m_events(events),
+      m_catalogue(std::make_unique<QueryCatalogue>(catalogueFile)),
+      m_database(std::make_unique<Database>()),
+      m_result(std::make_unique<Query>(*m_database)),
+      m_runState(std::make_unique<RunState>(prompter, m_catalogue->directory())),
+      m_history(std::make_unique<HistoryLog>(HistoryLog::pathFor(m_catalogue->directory(), m_catalogue->prefix()))),
+      m_workbook(std::make_unique<TXlsWorkbook>()),
+      m_exporter(std::make_unique<UnavailableExport>(events)),
+      m_runner(std::make_unique<QueryRunner>(*this))
+{
+    m_database->setProgressListener([this](const ProgressStep &step) { m_events.progress(step); });
+    useDisplayTextRules();
+}
+
+Session::~Session() = default;
+
+void Session::useDisplayTextRules()
+{
+    QObject::connect(m_result.get(), &DataSet::resetDone, m_result.get(), [this] {
+        // Floating-point fields show their amounts in digit groups wherever the result is shown;
+        // the text is made only for the cells drawn.
+        for (int i = 0; i < m_result->fieldCount(); ++i) {
+            Field *field = m_result->field(i);
+            if (field->dataType() == FieldType::ftFloat)
+                field->setOnGetText([](const Field &f, qsizetype row) { return tekstLiczby(f, row); });
+        }
+        const bool open = m_result->active();
+        if (m_resultWasOpen && !open)
+            m_events.resultClosed();
+        m_resultWasOpen = open;
+    });
+}
+
+void Session::runTitle(const QString &title)
+{
+    m_runner->runTitle(title);
+}
+
+void Session::testSql(const QStringList &lines)
+{
+    m_runner->testSql(lines);
+}
+
+const QString &Session::lastTitle() const
+{
+    return m_runner->lastTitle();
+}
+
+void Session::closeResult()
+{
+    m_result->close();
+}
+
+void Session::appendHistory(const QString &line)
+{
+    m_history->append(line);
+    m_events.historyAppended(line);
+}
+
+void Session::exportResult(const QString &name)
+{
+    m_exporter->exportResult(name);
+}
+
+void Session::setExporter(std::unique_ptr<ResultExporter> exporter)
+{
+    m_exporter = std::move(exporter);
+}
+
+QString Session::convertXlsToCsv(const QString &name)
+{
+    Busy busy(*this);
+    return przepiszXlsDoCsv(*m_workbook, m_catalogue->directory(), name);
+}
+
+Session::Busy::Busy(Session &session) : m_session(session)
+{
+    if (m_session.m_busy++ == 0)
+        m_session.m_events.busyChanged(true);
+}
+
+Session::Busy::~Busy()
+{
+    if (--m_session.m_busy == 0)
+        m_session.m_events.busyChanged(false);
+}
