@@ -253,7 +253,7 @@ bool CatalogueEditing::btnSaveClick()
 {
     const EntryForm form = entryForm();
     if (form.title.isEmpty()) {
-        m_ui.message(UiServices::Kind::Error, QStringLiteral("\r\nTytuł wydruku nie może być pusty"));
+        m_ui.message(UiServices::Kind::Error, m_catalogue.titleProblem(form.title));
         return false;
     }
     for (int r = 0; r < static_cast<int>(form.fields.size()); ++r) {

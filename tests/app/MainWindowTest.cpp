@@ -1,6 +1,7 @@
 #include "WindowTestSupport.h"
 
 #include "app/ResultModel.h"
+#include "app/WindowEvents.h"
 #include "db/Query.h"
 #include "query/HistoryLog.h"
 #include "session/Session.h"
@@ -21,7 +22,10 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
+#include <QProgressBar>
 #include <QTest>
+#include <QTimer>
+#include <QToolButton>
 
 using testsupport::WindowTest;
 using testsupport::readBytes;
@@ -591,4 +595,39 @@ TEST_F(WindowTest, TheDemoCatalogueRunsInTheWindow)
     win.controls().pc->setCurrentIndex(Pomoc);
     EXPECT_TRUE(win.controls().memHelp->toPlainText().startsWith(QStringLiteral("Kwerix - zapytania SQL")));
     screenshot("demo-pomoc");
+}
+
+TEST_F(WindowTest, ALongReadShowsItsProgressAndCanBeCalledOff)
+{
+    addEntry("Duża", {"SELECT * FROM \"duza.dbf\""});
+    {
+        TfrmKwerix &maker = open();
+        maker.session().testSql({"CREATE TABLE \"duza.dbf\" AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
+                                 "SELECT i + 1 FROM n WHERE i < 40000) SELECT i AS NR FROM n"});
+    }
+    const QByteArray table = readBytes(path("duza.dbf"));
+    TfrmKwerix &win = open();
+    MainWindowControls &c = win.controls();
+    select(win, 0);
+    win.events().setProgressDelay(0);
+    bool shown = false;
+    QTimer::singleShot(0, &win, [&] {
+        shown = c.progressBar->isVisible() && c.btnCancelWork->isVisible();
+        // Nothing but "Przerwij" takes input while the work runs.
+        QTest::mouseClick(c.btnNew, Qt::LeftButton);
+        QTest::mouseClick(c.btnCancelWork, Qt::LeftButton);
+    });
+    c.btnOpenSQL->click();
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(ui.take().isEmpty());
+    EXPECT_EQ(c.pc->currentIndex(), Wydruki);
+    EXPECT_FALSE(win.session().result().active());
+    EXPECT_FALSE(c.progressBar->isVisible());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(readBytes(path("duza.dbf")), table);
+
+    // Run again, not called off: the whole table.
+    c.btnOpenSQL->click();
+    EXPECT_EQ(win.session().result().recordCount(), 40000);
+    EXPECT_EQ(c.lblResult->text(), QStringLiteral("Wynik zapytania (40000 poz.)"));
 }

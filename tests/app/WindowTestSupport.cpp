@@ -6,18 +6,10 @@
 
 namespace testsupport {
 
-void WindowTest::SetUp()
-{
-    PolishTest::SetUp();
-    m_cwd = QDir::currentPath();
-    QDir::setCurrent(dir.path());
-}
-
 void WindowTest::TearDown()
 {
     w.reset();
-    QDir::setCurrent(m_cwd);
-    PolishTest::TearDown();
+    FolderTest::TearDown();
 }
 
 TfrmKwerix &WindowTest::open()

@@ -11,9 +11,8 @@
 namespace testsupport {
 
 // A catalogue in a temporary folder (also the working folder) and the main window over it.
-class WindowTest : public PolishTest {
+class WindowTest : public FolderTest {
 protected:
-    void SetUp() override;
     void TearDown() override;
 
     // Opens (again) the window over the catalogue.
@@ -31,8 +30,6 @@ protected:
     ScriptedUi ui;
     std::unique_ptr<TfrmKwerix> w;
 
-private:
-    QString m_cwd;
 };
 
 } // namespace testsupport

@@ -6,21 +6,18 @@ namespace testsupport {
 
 void DbTest::SetUp()
 {
-    PolishTest::SetUp();
-    m_savedCwd = QDir::currentPath();
+    FolderTest::SetUp();
     QByteArray err;
     ASSERT_EQ(run(KWERIX_PYTHON, {KWERIX_SOURCE_DIR "/tests/db/make_dbf_fixtures.py", dir.path()}, nullptr, &err), 0)
         << err.toStdString();
     ASSERT_EQ(run(MAKE_PX_FIXTURE, {dir.path()}), 0);
-    QDir::setCurrent(dir.path());
     db = std::make_unique<Database>();
 }
 
 void DbTest::TearDown()
 {
     db.reset();
-    QDir::setCurrent(m_savedCwd);
-    PolishTest::TearDown();
+    FolderTest::TearDown();
 }
 
 std::vector<QStringList> DbTest::rows(const QString &sql)

@@ -9,7 +9,7 @@
 namespace testsupport {
 
 // A temporary working folder with the dBASE fixtures written by python3-dbf.
-class DbTest : public PolishTest {
+class DbTest : public FolderTest {
 protected:
     void SetUp() override;
     void TearDown() override;
@@ -25,8 +25,6 @@ protected:
 
     std::unique_ptr<Database> db;
 
-private:
-    QString m_savedCwd;
 };
 
 } // namespace testsupport

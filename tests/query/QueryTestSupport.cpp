@@ -2,16 +2,8 @@
 
 #include <QDir>
 
-void RunStateTest::SetUp()
-{
-    PolishTest::SetUp();
-    m_cwd = QDir::currentPath();
-    QDir::setCurrent(dir.path());
-}
-
 void RunStateTest::TearDown()
 {
     result.close();
-    QDir::setCurrent(m_cwd);
-    PolishTest::TearDown();
+    FolderTest::TearDown();
 }

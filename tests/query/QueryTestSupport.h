@@ -40,23 +40,19 @@ private:
             ADD_FAILURE() << "a prompt the script does not answer";
             return std::nullopt;
         }
-        std::optional<T> value = queue.front();
+        const std::optional<T> value = std::move(queue.front());
         queue.pop_front();
         return value;
     }
 };
 
 // A temporary folder (also the working folder), a result data set and the state of runs over it.
-class RunStateTest : public testsupport::PolishTest {
+class RunStateTest : public testsupport::FolderTest {
 protected:
-    void SetUp() override;
     void TearDown() override;
 
     Database database;
     Query result{database};
     ScriptedPrompter prompts;
     RunState answers{prompts, dir.path()};
-
-private:
-    QString m_cwd;
 };

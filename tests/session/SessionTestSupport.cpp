@@ -16,9 +16,7 @@ QStringList RecordingEvents::only(const QString &prefix) const
 
 void SessionTest::SetUp()
 {
-    PolishTest::SetUp();
-    m_cwd = QDir::currentPath();
-    QDir::setCurrent(dir.path());
+    FolderTest::SetUp();
     session.setClock([] { return QDateTime(QDate(2024, 3, 5), QTime(8, 9, 10)); });
     session.setExporter(std::make_unique<RecordingExporter>(host));
 }
@@ -26,8 +24,7 @@ void SessionTest::SetUp()
 void SessionTest::TearDown()
 {
     result.close();
-    QDir::setCurrent(m_cwd);
-    PolishTest::TearDown();
+    FolderTest::TearDown();
 }
 
 void SessionTest::addQuery(const QString &title, const QStringList &lines, bool withFile)

@@ -43,7 +43,7 @@ private:
 
 // A catalogue in a temporary folder (also the working folder) and a session over it, its clock
 // fixed at 5 March 2024, 08:09:10.
-class SessionTest : public testsupport::PolishTest {
+class SessionTest : public testsupport::FolderTest {
 protected:
     void SetUp() override;
     void TearDown() override;
@@ -59,6 +59,5 @@ protected:
     RunState &answers = session.runState();
 
 private:
-    QString m_cwd;
     int m_files = 0;
 };

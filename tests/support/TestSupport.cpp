@@ -2,6 +2,7 @@
 
 #include "platform/CodePage.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 
@@ -49,6 +50,19 @@ void PolishTest::SetUp()
 void PolishTest::TearDown()
 {
     RegionalSettings::set(m_saved);
+}
+
+void FolderTest::SetUp()
+{
+    PolishTest::SetUp();
+    m_cwd = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+}
+
+void FolderTest::TearDown()
+{
+    QDir::setCurrent(m_cwd);
+    PolishTest::TearDown();
 }
 
 } // namespace testsupport

@@ -46,4 +46,15 @@ private:
     RegionalSettings m_saved;
 };
 
+// Polish regional settings and a temporary directory that is also the working folder, so that
+// table names without a folder resolve there.
+class FolderTest : public PolishTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+private:
+    QString m_cwd;
+};
+
 } // namespace testsupport
