@@ -130,14 +130,14 @@ QUERIES = [
         JOIN,
         ' WHERE F.DATA BETWEEN :dataOd AND :dataDo',
         ' ORDER BY F.DATA, F.NUMER'],
-     (1, 1, 0, 8, '4,5'), [('NUMER', '28', ''), ('DATA', '20', ''), ('NAZWA', '62', ''), ('NETTO', '24', 'T'),
+     (0, 1, 0, 8, '4,5'), [('NUMER', '28', ''), ('DATA', '20', ''), ('NAZWA', '62', ''), ('NETTO', '24', 'T'),
                            ('VAT', '20', 'T'), ('BRUTTO', '24', 'T')]),
     ('Faktury powyżej kwoty', [
         'SELECT F.NUMER, F.DATA, K.NAZWA, F.WALUTA, F.NETTO',
         JOIN,
         ' WHERE F.NETTO >= :KWOTA',
         ' ORDER BY F.NETTO DESC'],
-     (1, 0, 0, 9, '5'), [('NUMER', '30', ''), ('DATA', '22', ''), ('NAZWA', '75', ''), ('WALUTA', '15', ''),
+     (1, 0, 0, 9, '5'), [('NUMER', '30', ''), ('DATA', '22', ''), ('NAZWA', '60', ''), ('WALUTA', '15', ''),
                          ('NETTO', '30', 'T')]),
     ('Zaległe płatności na dziś', [
         'SELECT F.NUMER, K.NAZWA, F.TERMIN, F.WALUTA, F.NETTO + F.VAT AS DO_ZAPLATY,',
@@ -145,7 +145,7 @@ QUERIES = [
         JOIN,
         ' WHERE NOT F.ZAPLACONA AND F.TERMIN < :DATE',
         ' ORDER BY F.TERMIN'],
-     (1, 1, 1, 8, '4,5'), [('NUMER', '28', ''), ('NAZWA', '62', ''), ('TERMIN', '20', ''), ('WALUTA', '14', ''),
+     (0, 1, 1, 8, '4,5'), [('NUMER', '28', ''), ('NAZWA', '62', ''), ('TERMIN', '20', ''), ('WALUTA', '14', ''),
                            ('DO_ZAPLATY', '26', 'T'), ('DNI_PO_TERMINIE', '22', '')]),
     ('Sprzedaż w miesiącu mm.rrrr', [
         'SELECT K.NAZWA, COUNT(*) AS FAKTURY, SUM(F.NETTO) AS NETTO, SUM(F.VAT) AS VAT',

@@ -7,11 +7,11 @@ cd "$(dirname "$0")/.."
 
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-svg-dev libgl-dev
   libsqlite3-dev libshp-dev pxlib-dev libgsf-1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   python3 python3-dbf python3-xlrd python3-xlwt
-  xvfb xauth fonts-dejavu-core
+  xvfb xauth fonts-dejavu-core fonts-liberation poppler-utils
 )
 
 missing=()

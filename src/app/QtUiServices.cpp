@@ -1,5 +1,6 @@
 #include "QtUiServices.h"
 
+#include "ReportPrinting.h"
 #include "fParamDlg.h"
 
 #include <QApplication>
@@ -96,4 +97,14 @@ void QtUiServices::error(const QString &text)
 void QtUiServices::openWithDesktop(const QString &path)
 {
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void QtUiServices::previewReport(const ReportDocument &report)
+{
+    showReportPreview(report, *this, m_parent);
+}
+
+void QtUiServices::printReport(const ReportDocument &report)
+{
+    printReportWithDialog(report, m_parent);
 }

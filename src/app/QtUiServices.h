@@ -17,6 +17,8 @@ public:
     std::optional<QDate> date(const QString &description, const QDate &initial) override;
     void error(const QString &text) override;
     void openWithDesktop(const QString &path) override;
+    void previewReport(const ReportDocument &report) override;
+    void printReport(const ReportDocument &report) override;
 
 private:
     QWidget *m_parent;

@@ -4,6 +4,8 @@
 #include <QString>
 #include <optional>
 
+class ReportDocument;
+
 // Every modal interaction of the windows: message boxes, questions, the one-line input box, the
 // date dialog, the standard error box and the desktop shell. The program shows real dialogs;
 // tests answer them from a script and record what was shown.
@@ -28,6 +30,11 @@ public:
     virtual void error(const QString &text) = 0;
     // Hands a file to the desktop's viewer; nothing is shown when nothing opens it.
     virtual void openWithDesktop(const QString &path) = 0;
+    // The print preview of a report (zoom, page navigation, printing, saving as PDF); returns when
+    // it has been closed.
+    virtual void previewReport(const ReportDocument &report) = 0;
+    // The print dialog, then the report printed on the printer chosen; nothing when cancelled.
+    virtual void printReport(const ReportDocument &report) = 0;
 };
 
 QString captionOf(UiServices::Kind kind);

@@ -4,6 +4,7 @@
 #include "DialogPrompter.h"
 #include "Guard.h"
 #include "HelpAndHistory.h"
+#include "ReportCommands.h"
 #include "ResultModel.h"
 #include "RunCommands.h"
 #include "UiServices.h"
@@ -34,6 +35,7 @@ TfrmKwerix::TfrmKwerix(const QString &catalogueFile, UiServices &ui, QWidget *pa
     m_editing = std::make_unique<CatalogueEditing>(*m_session, ui, m_controls);
     m_runCommands = std::make_unique<RunCommands>(*m_session, ui, m_controls);
     m_helpAndHistory = std::make_unique<HelpAndHistory>(*m_session, ui, m_controls);
+    m_reports = std::make_unique<ReportCommands>(*m_session, ui, m_controls, [this] { btnOpenSQLClick(); });
     connectHandlers();
     formCreate();
 }
@@ -81,10 +83,11 @@ void TfrmKwerix::connectHandlers()
     connect(c.btnSave, &QPushButton::clicked, this, [this] { guarded(m_ui, [this] { btnSaveClick(); }); });
     on(c.btnOpenSQL, &TfrmKwerix::btnOpenSQLClick);
     on(c.btnTest, &TfrmKwerix::btnTestClick);
-    for (QPushButton *later : {c.btnPreview, c.btnPrint, c.bWykres})
-        on(later, &TfrmKwerix::notBuiltYet);
-    // The report and the exports come with their own work.
-    c.Drukuj1->setEnabled(false);
+    on(c.btnPreview, &TfrmKwerix::btnPreviewClick);
+    on(c.btnPrint, &TfrmKwerix::btnPrintClick);
+    on(c.bWykres, &TfrmKwerix::notBuiltYet);
+    connect(c.Drukuj1, &QAction::triggered, this, [this] { run(&TfrmKwerix::Drukuj1Click); });
+    // The exports come with their own work.
     c.wrzplik1->setEnabled(false);
     connect(c.PokaUkryjinne1, &QAction::triggered, this, [this] { run(&TfrmKwerix::PokaUkryjinne1Click); });
     connect(c.czytajXls1, &QAction::triggered, this, [this] { run(&TfrmKwerix::czytajXls1Click); });
@@ -262,6 +265,10 @@ void TfrmKwerix::btnTestClick()
 {
     m_runCommands->btnTestClick();
 }
+
+void TfrmKwerix::btnPreviewClick() { m_reports->btnPreviewClick(); }
+void TfrmKwerix::btnPrintClick() { m_reports->btnPrintClick(); }
+void TfrmKwerix::Drukuj1Click() { m_reports->Drukuj1Click(); }
 
 void TfrmKwerix::czytajXls1Click()
 {

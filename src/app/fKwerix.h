@@ -8,6 +8,7 @@
 class CatalogueEditing;
 class DialogPrompter;
 class HelpAndHistory;
+class ReportCommands;
 class ResultModel;
 class RunCommands;
 class Session;
@@ -55,6 +56,9 @@ public:
     void btnGetFieldsClick();
     void btnOpenSQLClick();
     void btnTestClick();
+    void btnPreviewClick();
+    void btnPrintClick();
+    void Drukuj1Click();
     void TabSheet3Show();
     void BitBtn4Click();
     void TabSheet4Show();
@@ -85,6 +89,7 @@ private:
     std::unique_ptr<CatalogueEditing> m_editing;
     std::unique_ptr<RunCommands> m_runCommands;
     std::unique_ptr<HelpAndHistory> m_helpAndHistory;
+    std::unique_ptr<ReportCommands> m_reports;
     int m_initialSplit = 220;
     int m_currentPage = 0;
     bool m_activated = false;

@@ -8,6 +8,7 @@
 #include "platform/RegionalSettings.h"
 #include "platform/TextFile.h"
 #include "query/RunState.h"
+#include "report/ReportDocument.h"
 #include "session/QueryRunner.h"
 #include "session/Session.h"
 #include "session/SessionEvents.h"
@@ -172,30 +173,69 @@ std::optional<QString> BatchOptions::param(const QString &name) const
     return found == params.cend() ? std::nullopt : std::optional<QString>(*found);
 }
 
+namespace {
+
+// The session of one command line: its prompts answered by the options, its messages on standard
+// error.
+struct BatchSession {
+    BatchSession(const QString &catalogueDirectory, const BatchOptions &options)
+        : answers(options), session(paths::join(catalogueDirectory, QueryCatalogue::fileNameInDirectory), answers, events)
+    {
+    }
+
+    // "&Wykonaj" on the title, or "Testuj SQL" on the file's text, once every answer is checked.
+    void run(const QString &command, const QString &target, const BatchOptions &options)
+    {
+        const QString &directory = session.catalogue().directory();
+        if (command == QLatin1String("sql")) {
+            const QStringList lines = readSqlFile(target);
+            checkSteps({{lines, QString()}}, options, answers, directory);
+            session.testSql(lines);
+            return;
+        }
+        checkSteps(session.runner().plan(target), options, answers, directory);
+        session.runTitle(target);
+    }
+
+    CommandLinePrompter answers;
+    BatchEvents events;
+    Session session;
+};
+
+} // namespace
+
 int runQuery(const QString &catalogueDirectory, const QString &command, const BatchOptions &options)
 {
     if (options.words.size() != 1 || options.pdf)
         throw EUsage(QStringLiteral("%1 takes one %2 and the options --param, --date and --export")
                          .arg(command, command == QLatin1String("run") ? QStringLiteral("TITLE") : QStringLiteral("FILE")));
-    CommandLinePrompter answers(options);
-    BatchEvents events;
-    Session session(paths::join(catalogueDirectory, QueryCatalogue::fileNameInDirectory), answers, events);
-    const QString &directory = session.catalogue().directory();
+    BatchSession batch(catalogueDirectory, options);
     try {
-        const QString &target = options.words.first();
-        if (command == QLatin1String("run")) {
-            checkSteps(session.runner().plan(target), options, answers, directory);
-            session.runTitle(target);
-        } else {
-            const QStringList lines = readSqlFile(target);
-            checkSteps({{lines, QString()}}, options, answers, directory);
-            session.testSql(lines);
-        }
+        batch.run(command, options.words.first(), options);
     } catch (const EAbort &) {
         return 1;
     }
-    Query &result = session.result();
+    Query &result = batch.session.result();
     if (result.active())
         printResult(result);
+    return 0;
+}
+
+int writeReport(const QString &catalogueDirectory, const BatchOptions &options)
+{
+    if (options.words.size() != 1 || !options.pdf || options.exportName)
+        throw EUsage(QStringLiteral("report takes one TITLE, --pdf FILE and the options --param and --date"));
+    BatchSession batch(catalogueDirectory, options);
+    const QString &title = options.words.first();
+    try {
+        batch.run(QStringLiteral("run"), title, options);
+        const std::unique_ptr<ReportDocument> report = batch.session.report(title);
+        const QStringList outside = report->columnsOutsidePage();
+        if (!outside.isEmpty())
+            printError(QStringLiteral("Kolumny poza szerokością strony: ") + outside.join(QStringLiteral(", ")));
+        report->writePdf(*options.pdf);
+    } catch (const EAbort &) {
+        return 1;
+    }
     return 0;
 }

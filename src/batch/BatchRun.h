@@ -36,3 +36,5 @@ struct BatchOptions {
 // standard output (Windows-1250, ";" after every cell, CR LF). Messages go to standard error.
 // Returns the exit status; EUsage and ENotBuiltYet leave for the caller.
 int runQuery(const QString &catalogueDirectory, const QString &command, const BatchOptions &options);
+// "report TITLE --pdf FILE": the run as for "run", then the report of its result written as PDF.
+int writeReport(const QString &catalogueDirectory, const BatchOptions &options);

@@ -4,7 +4,7 @@
 #include "platform/Errors.h"
 #include "xls/Workbook.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QStringList>
 
 #include <cstdio>
@@ -47,15 +47,28 @@ int dispatch(const QString &command, const QStringList &args)
     if (command == QLatin1String("run") || command == QLatin1String("sql"))
         return runQuery(QCoreApplication::applicationDirPath(), command, BatchOptions::parse(args));
     if (command == QLatin1String("report"))
-        throw ENotBuiltYet(QStringLiteral("the command report is not built yet"));
+        return writeReport(QCoreApplication::applicationDirPath(), BatchOptions::parse(args));
     throw EUsage(QStringLiteral("unknown command %1").arg(command));
+}
+
+// Qt's own notes (a missing runtime folder of the offscreen platform, say) are no business of a
+// script's standard error; only its fatal messages are.
+void quietQtMessages(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    qInstallMessageHandler(quietQtMessages);
+    // Reports and charts are painted with fonts, which need a GUI application; without a screen
+    // (a scheduled job on a server) it runs on the offscreen platform.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     if (args.isEmpty())
         return usage();

@@ -208,4 +208,23 @@ QString append(const QString &path, const QByteArray &bytes)
     return systemErrorText(writeErrno);
 }
 
+void writeThroughTemporary(const QString &path, const std::function<void(const QString &temporary)> &write)
+{
+    QString temporary;
+    QString error = createTemporary(path, temporary);
+    if (!error.isEmpty())
+        throw EFCreateError(path, error);
+    try {
+        write(temporary);
+    } catch (...) {
+        QFile::remove(temporary);
+        throw;
+    }
+    error = commitTemporary(temporary, path);
+    if (!error.isEmpty()) {
+        QFile::remove(temporary);
+        throw EFCreateError(path, error);
+    }
+}
+
 } // namespace fileaccess

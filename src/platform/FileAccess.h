@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 // Whole-file operations on POSIX. The writers return the system's error text, empty on success.
 //
@@ -27,5 +28,10 @@ QString copyToTemporary(const QString &path, QString &temporary);
 QString createTemporary(const QString &path, QString &temporary);
 // Syncs a temporary file and renames it over the target.
 QString commitTemporary(const QString &temporary, const QString &target);
+
+// Writes a file through a temporary one beside it: write() fills the temporary, which then
+// replaces path. On any failure the temporary is removed and path stays as it was. EFCreateError
+// naming path when the temporary cannot be made or put in place; write()'s own errors pass through.
+void writeThroughTemporary(const QString &path, const std::function<void(const QString &temporary)> &write);
 
 } // namespace fileaccess

@@ -5,10 +5,12 @@
 #include "catalogue/QueryCatalogue.h"
 #include "db/Database.h"
 #include "db/Query.h"
+#include "platform/Errors.h"
 #include "export/XlsToCsv.h"
 #include "query/HistoryLog.h"
 #include "query/NumberText.h"
 #include "query/RunState.h"
+#include "report/ReportDocument.h"
 #include "xls/Workbook.h"
 
 namespace {
@@ -96,6 +98,21 @@ void Session::exportResult(const QString &name)
 void Session::setExporter(std::unique_ptr<ResultExporter> exporter)
 {
     m_exporter = std::move(exporter);
+}
+
+std::unique_ptr<ReportDocument> Session::report(const QString &title)
+{
+    if (!m_result->active()) {
+        m_events.errorMessage(QStringLiteral("\r\nZapytanie nie zostało przygotowane !"));
+        throw EAbort();
+    }
+    QString caption = title;
+    if (m_runState->ustalDate(title))
+        caption = m_runState->wstawDate(title);
+    const std::vector<FieldDef> fields = m_result->fieldDefs();
+    ReportLayout layout = layOutReport(fields, readReportSettings(*m_catalogue, title, fields), caption,
+                                       m_runState->summary());
+    return std::make_unique<ReportDocument>(std::move(layout), *m_result, now());
 }
 
 QString Session::convertXlsToCsv(const QString &name)

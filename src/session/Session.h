@@ -12,6 +12,7 @@ class Prompter;
 class Query;
 class QueryCatalogue;
 class QueryRunner;
+class ReportDocument;
 class RunState;
 class SessionEvents;
 class TXlsWorkbook;
@@ -59,6 +60,11 @@ public:
     // Writes the open result under the export name and closes it.
     void exportResult(const QString &name);
     void setExporter(std::unique_ptr<ResultExporter> exporter);
+    // The report of the open result under the title's print layout (budujWydruk without its run
+    // and its output): the title's date markers replaced, the parameter summary of the last run.
+    // When the result is not open, the message and EAbort.
+    std::unique_ptr<ReportDocument> report(const QString &title);
+
     // "przepisz .XLS do .CSV": the workbook named as typed, below the catalogue's folder, into a
     // CSV file; returns its path.
     QString convertXlsToCsv(const QString &name);

@@ -23,6 +23,7 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -445,7 +446,7 @@ TEST_F(WindowTest, TheGridPopupHasTheWindowsOwnItems)
     for (QAction *a : win.controls().DBGridPopupMenu1->actions())
         captions.append(a->isSeparator() ? QStringLiteral("-") : a->text());
     EXPECT_EQ(captions, (QStringList{"Drukuj", "Utwórz plik", "Pokaż / Ukryj inne", "przepisz .XLS do .CSV ", "-"}));
-    EXPECT_FALSE(win.controls().Drukuj1->isEnabled());
+    EXPECT_TRUE(win.controls().Drukuj1->isEnabled());
     EXPECT_FALSE(win.controls().wrzplik1->isEnabled());
 
     TXlsWorkbook book;
@@ -630,4 +631,70 @@ TEST_F(WindowTest, ALongReadShowsItsProgressAndCanBeCalledOff)
     c.btnOpenSQL->click();
     EXPECT_EQ(win.session().result().recordCount(), 40000);
     EXPECT_EQ(c.lblResult->text(), QStringLiteral("Wynik zapytania (40000 poz.)"));
+}
+
+TEST_F(WindowTest, PreviewAndPrintRunTheSelectedQueryAnewAndShowItsReport)
+{
+    addEntry("Raport dd.mm.rrrr", {"SELECT :ILE AS ILE, 'Łódź' AS MIASTO"}, {{"ILE", "30", ""}});
+    TfrmKwerix &win = open();
+    MainWindowControls &c = win.controls();
+    c.lbxSpisSQL->setCurrentRow(-1);
+    c.btnPreview->click();
+    EXPECT_EQ(ui.take(), QStringList{"Błąd: \r\nMusisz najpierw wybrać zapytanie"});
+    select(win, 0);
+    ui.inputs = {QString("2"), QString("3")};
+    ui.dates = {QDate(2024, 3, 5)};
+    // The run asks for its parameter; the title's date markers ask for the date of the run.
+    c.btnPreview->click();
+    EXPECT_EQ(ui.take(), (QStringList{"input: ILE (Liczba) [0]", "date: ", "preview: Raport 05.03.2024 (1 str.)"}));
+    // Each press runs the query again, with its prompts.
+    ui.reportPdf = path("podglad.pdf");
+    ui.dates = {QDate(2024, 3, 5)};
+    c.btnPrint->click();
+    EXPECT_EQ(ui.take(), (QStringList{"input: ILE (Liczba) [0]", "date: 2024-03-05", "print: Raport 05.03.2024 (1 str.)"}));
+    QByteArray text;
+    ASSERT_EQ(testsupport::run("pdftotext", {"-layout", path("podglad.pdf"), "-"}, &text), 0);
+    EXPECT_TRUE(QString::fromUtf8(text).contains(QRegularExpression("ILE +MIASTO"))) << text.toStdString();
+    EXPECT_TRUE(QString::fromUtf8(text).contains(QStringLiteral("Łódź")));
+    EXPECT_TRUE(QString::fromUtf8(text).contains(QStringLiteral("ILE=3")));
+}
+
+TEST_F(WindowTest, ThePopupsPrintPreviewsTheResultOnScreenWithItsFilter)
+{
+    addEntry("Liczby", {"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 50)",
+                        "SELECT i AS NR, i * 1.5 AS KWOTA FROM n"});
+    TfrmKwerix &win = open();
+    MainWindowControls &c = win.controls();
+    c.Drukuj1->trigger();
+    EXPECT_EQ(ui.take(), QStringList{"Błąd: \r\nZapytanie nie zostało przygotowane !"});
+    select(win, 0);
+    c.btnOpenSQL->click();
+    win.session().result().setFilter("NR > 40");
+    win.session().result().setFiltered(true);
+    ui.reportPdf = path("filtr.pdf");
+    c.Drukuj1->trigger();
+    EXPECT_EQ(ui.take(), QStringList{"preview: Liczby (1 str.)"});
+    QByteArray text;
+    ASSERT_EQ(testsupport::run("pdftotext", {"-layout", path("filtr.pdf"), "-"}, &text), 0);
+    EXPECT_FALSE(text.contains("40 "));
+    // 41..50 and their amounts.
+    EXPECT_TRUE(QString::fromUtf8(text).contains(QRegularExpression("\\b455 +682,50"))) << text.toStdString();
+
+    // After "Testuj SQL", the popup prints the tested statement under the last run's title.
+    win.session().result().setFiltered(false);
+    win.controls().pc->setCurrentIndex(Przygotowanie);
+    c.memTRESC->setPlainText("SELECT 1 AS JEDEN");
+    c.btnTest->click();
+    c.Drukuj1->trigger();
+    EXPECT_EQ(ui.take(), QStringList{"preview: Liczby (1 str.)"});
+}
+
+TEST_F(WindowTest, ColumnsBeyondThePageAreNamedInTheStatusBar)
+{
+    addEntry("Szeroki", {"SELECT 1 AS A, 2 AS B, 3 AS C"}, {{"A", "150", ""}, {"B", "150", ""}, {"C", "20", ""}});
+    TfrmKwerix &win = open();
+    select(win, 0);
+    win.controls().btnPreview->click();
+    EXPECT_EQ(ui.take(), QStringList{"preview: Szeroki (1 str.)"});
+    EXPECT_EQ(win.statusText(), QStringLiteral("Kolumny poza szerokością strony: C"));
 }

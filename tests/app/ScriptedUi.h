@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/UiServices.h"
+#include "report/ReportDocument.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +22,8 @@ public:
     std::deque<std::optional<QString>> inputs;
     std::deque<std::optional<QDate>> dates;
     QStringList opened;
+    // Where a previewed or printed report is written as PDF, when set.
+    QString reportPdf;
 
     void message(Kind kind, const QString &text) override { shown.push_back({captionOf(kind), captionOf(kind), text}); }
     bool ask(Kind kind, const QString &text) override
@@ -45,6 +48,8 @@ public:
     }
     void error(const QString &text) override { shown.push_back({QStringLiteral("error"), QString(), text}); }
     void openWithDesktop(const QString &path) override { opened.append(path); }
+    void previewReport(const ReportDocument &report) override { showReport(QStringLiteral("preview"), report); }
+    void printReport(const ReportDocument &report) override { showReport(QStringLiteral("print"), report); }
 
     // The texts shown since the last call, and forgets them.
     QStringList take()
@@ -57,6 +62,13 @@ public:
     }
 
 private:
+    void showReport(const QString &what, const ReportDocument &report)
+    {
+        shown.push_back({what, report.title(), QStringLiteral("%1 (%2 str.)").arg(report.title()).arg(report.pageCount())});
+        if (!reportPdf.isEmpty())
+            report.writePdf(reportPdf);
+    }
+
     template <class T>
     T next(std::deque<T> &queue, T fallback)
     {

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 
 using testsupport::cp;
 using testsupport::readBytes;
@@ -28,11 +29,13 @@ protected:
     {
         QProcess process;
         process.setWorkingDirectory(dir.path());
-        if (!locale.isEmpty()) {
-            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        // As a scheduled job on a server: no display and no platform chosen.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(QString::fromLatin1(name));
+        if (!locale.isEmpty())
             environment.insert(QStringLiteral("LC_ALL"), locale);
-            process.setProcessEnvironment(environment);
-        }
+        process.setProcessEnvironment(environment);
         process.start(path(QStringLiteral("kwerix-batch")), arguments);
         process.waitForFinished(-1);
         out = process.readAllStandardOutput();
@@ -150,6 +153,34 @@ TEST_F(Batch, StatementsWithoutRowsPrintNothing)
     ASSERT_EQ(batch({"sql", "t.sql"}), 0) << err.toStdString();
     EXPECT_TRUE(out.isEmpty());
     EXPECT_TRUE(QFile::exists(path(QStringLiteral("nowa.dbf"))));
+}
+
+TEST_F(Batch, ReportWritesThePdfOfTheRunWithoutADisplay)
+{
+    ASSERT_EQ(batch({"report", "Faktury z okresu", "--param", "dataOd=2026-01-01", "--param", "dataDo=2026-01-31",
+                     "--pdf", "styczeń.pdf"}),
+              0)
+        << err.toStdString();
+    EXPECT_TRUE(err.isEmpty()) << err.toStdString();
+    QByteArray text;
+    ASSERT_EQ(testsupport::run("pdftotext", {"-layout", path("styczeń.pdf"), "-"}, &text), 0);
+    const QString page = QString::fromUtf8(text);
+    EXPECT_TRUE(page.contains("Faktury z okresu"));
+    EXPECT_TRUE(page.contains(QRegularExpression("Od=01.01.2026 +Do=31.01.2026")));
+    EXPECT_TRUE(page.contains("str. 1"));
+    EXPECT_TRUE(page.contains(QStringLiteral("Hurtownia Żuraw")));
+    EXPECT_FALSE(page.contains(".02.2026"));
+
+    // The same prompt rules as run: nothing is written without its answers.
+    EXPECT_EQ(batch({"report", "Faktury z okresu", "--pdf", "brak.pdf"}), 1);
+    EXPECT_TRUE(err.startsWith("Brak wartości parametru dataOd")) << err.toStdString();
+    EXPECT_FALSE(QFile::exists(path("brak.pdf")));
+    for (const QStringList &arguments : {QStringList{"report", "Klienci według miast"},
+                                         QStringList{"report", "--pdf", "a.pdf"},
+                                         QStringList{"report", "A", "--pdf", "a.pdf", "--export", "x.xls"}}) {
+        EXPECT_EQ(batch(arguments), 2) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(err.contains(QStringLiteral("usage:")));
+    }
 }
 
 TEST_F(Batch, WorkNotBuiltYetAndWrongCommandLinesEndWithStatusTwo)

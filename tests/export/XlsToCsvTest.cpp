@@ -127,8 +127,6 @@ TEST_F(Conversion, BatchProgramConvertsWithTheCatalogueBesideIt)
     EXPECT_TRUE(err.startsWith("Cannot open file")) << err.toStdString();
     EXPECT_EQ(testsupport::run(path("katalog/kwerix-batch"), {"xls2csv"}, &out, &err), 2);
     EXPECT_TRUE(err.contains("usage:"));
-    EXPECT_EQ(testsupport::run(path("katalog/kwerix-batch"), {"report", "Tytuł", "--pdf", "x.pdf"}, &out, &err), 2);
-    EXPECT_TRUE(err.contains("not built yet"));
 }
 
 TEST_F(Conversion, SheetsTheirFileDeclaresEmptyGiveEmptyFilesAtOnce)

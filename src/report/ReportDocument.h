@@ -1,0 +1,66 @@
+#pragma once
+
+#include "ReportLayout.h"
+
+#include <QDateTime>
+#include <QPageLayout>
+#include <QStringList>
+#include <vector>
+
+class DataSet;
+class QPagedPaintDevice;
+class QPainter;
+
+// The band engine: a laid-out report over a data set, paginated and painted page by page into any
+// paged device (the preview, a printer, a PDF file) with millimetre geometry at the device's own
+// resolution. The page header and the column header open every page, the detail band follows
+// once per record in the data set's order (its filter honoured), and the summary follows the last
+// record. No row is split across pages and the summary is never lost: when it does not fit under
+// the last row, it gets a page of its own.
+class ReportDocument {
+public:
+    ReportDocument(ReportLayout layout, const DataSet &data, QDateTime printedAt);
+
+    const ReportLayout &layout() const { return m_layout; }
+    // The caption of the title, which also names the document for a printer's queue.
+    QString title() const;
+    QPageLayout pageLayout() const;
+    int pageCount() const { return m_pages; }
+    int rowsPerPage() const { return m_rowsPerPage; }
+    // The names of the columns that begin beyond the printable width and cannot be printed.
+    QStringList columnsOutsidePage() const;
+
+    // Paints one page, counted from 0, at the painter's origin (the top left of the printable
+    // area).
+    void paintPage(QPainter &painter, int page) const;
+    // Paints every page (or those from first to last) into the device, a new page before each but
+    // the first. The device must have this document's page layout.
+    void print(QPagedPaintDevice &device, int first = 0, int last = -1) const;
+    // Writes the report as a PDF file, through a temporary file in the target's folder.
+    void writePdf(const QString &path) const;
+
+private:
+    struct Pixels;
+    void paintBand(QPainter &painter, const Pixels &px, const ReportBand &band, double top, int page,
+                   qsizetype row, int record) const;
+    void paintControl(QPainter &painter, const Pixels &px, const ReportBand &band, const ReportControl &control,
+                      double top, int page, qsizetype row, int record) const;
+    QString textOf(const ReportControl &control, int page, qsizetype row, int record) const;
+    void paginate();
+    void computeSums();
+
+    ReportLayout m_layout;
+    const DataSet &m_data;
+    QDateTime m_printedAt;
+    std::vector<double> m_sums; // per field; summed fields only
+    double m_pageHeaderHeight = 0;
+    double m_parameterTop = 0;
+    int m_rowsPerPage = 1;
+    int m_pages = 1;
+    bool m_summaryAlone = false; // the summary has the last page to itself
+};
+
+// A number in a display mask ("### ### ##0.00"): "#" an optional digit, "0" a required one, "."
+// the regional decimal separator, other characters written where they stand; a negative number
+// as "-" and its digits without blanks. Leading blanks are left out.
+QString maskedNumber(const QString &mask, double value);
