@@ -1,10 +1,12 @@
 #include "QtUiServices.h"
 
+#include "ReportPreview.h"
 #include "ReportPrinting.h"
 #include "fParamDlg.h"
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -99,9 +101,16 @@ void QtUiServices::openWithDesktop(const QString &path)
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
+std::optional<QString> QtUiServices::saveFileName(const QString &caption, const QString &suggested, const QString &filter)
+{
+    const QString path = QFileDialog::getSaveFileName(m_parent, caption, suggested, filter);
+    return path.isEmpty() ? std::nullopt : std::optional<QString>(path);
+}
+
 void QtUiServices::previewReport(const ReportDocument &report)
 {
-    showReportPreview(report, *this, m_parent);
+    ReportPreview preview(report, *this, m_parent);
+    preview.exec();
 }
 
 void QtUiServices::printReport(const ReportDocument &report)

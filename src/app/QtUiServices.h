@@ -17,6 +17,7 @@ public:
     std::optional<QDate> date(const QString &description, const QDate &initial) override;
     void error(const QString &text) override;
     void openWithDesktop(const QString &path) override;
+    std::optional<QString> saveFileName(const QString &caption, const QString &suggested, const QString &filter) override;
     void previewReport(const ReportDocument &report) override;
     void printReport(const ReportDocument &report) override;
 

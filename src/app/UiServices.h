@@ -30,6 +30,9 @@ public:
     virtual void error(const QString &text) = 0;
     // Hands a file to the desktop's viewer; nothing is shown when nothing opens it.
     virtual void openWithDesktop(const QString &path) = 0;
+    // The file dialog for a new file: the caption, the suggested name and the filter
+    // ("Dokumenty PDF (*.pdf)"); nothing when cancelled.
+    virtual std::optional<QString> saveFileName(const QString &caption, const QString &suggested, const QString &filter) = 0;
     // The print preview of a report (zoom, page navigation, printing, saving as PDF); returns when
     // it has been closed.
     virtual void previewReport(const ReportDocument &report) = 0;

@@ -8,6 +8,7 @@
 #include "platform/TextHelpers.h"
 
 #include <QFontMetricsF>
+#include <QHash>
 #include <QImage>
 #include <QPagedPaintDevice>
 #include <QPainter>
@@ -23,11 +24,18 @@ constexpr int kMeasuringDpi = 600;
 
 QFont reportFont(double points, bool bold)
 {
-    QFont font(QStringLiteral("Arial"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(points > 0 ? points : 10);
-    font.setBold(bold);
-    return font;
+    // Reports use a handful of fonts; each is resolved once.
+    static QHash<QPair<double, bool>, QFont> fonts;
+    const auto key = qMakePair(points > 0 ? points : 10.0, bold);
+    auto it = fonts.find(key);
+    if (it == fonts.end()) {
+        QFont font(QStringLiteral("Arial"));
+        font.setStyleHint(QFont::SansSerif);
+        font.setPointSizeF(key.first);
+        font.setBold(bold);
+        it = fonts.insert(key, font);
+    }
+    return *it;
 }
 
 // The height in millimetres of a text wrapped into a width in millimetres.
@@ -209,7 +217,9 @@ void ReportDocument::paintControl(QPainter &painter, const Pixels &px, const Rep
     const QString text = textOf(control, page, row, record);
     if (text.isEmpty())
         return;
-    painter.setFont(reportFont(control.fontPoints > 0 ? control.fontPoints : band.fontPoints, control.bold));
+    const QFont font = reportFont(control.fontPoints > 0 ? control.fontPoints : band.fontPoints, control.bold);
+    if (painter.font() != font)
+        painter.setFont(font);
     QRectF rect = control.rect;
     // Controls sized to their text take the room the band gives them, anchored where they stand.
     if (control.sizedToText) {

@@ -48,6 +48,11 @@ public:
     }
     void error(const QString &text) override { shown.push_back({QStringLiteral("error"), QString(), text}); }
     void openWithDesktop(const QString &path) override { opened.append(path); }
+    std::optional<QString> saveFileName(const QString &caption, const QString &suggested, const QString &) override
+    {
+        shown.push_back({QStringLiteral("save"), caption, suggested});
+        return next(inputs, std::optional<QString>());
+    }
     void previewReport(const ReportDocument &report) override { showReport(QStringLiteral("preview"), report); }
     void printReport(const ReportDocument &report) override { showReport(QStringLiteral("print"), report); }
 
