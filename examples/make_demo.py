@@ -146,7 +146,7 @@ QUERIES = [
         ' WHERE NOT F.ZAPLACONA AND F.TERMIN < :DATE',
         ' ORDER BY F.TERMIN'],
      (0, 1, 1, 8, '4,5'), [('NUMER', '28', ''), ('NAZWA', '62', ''), ('TERMIN', '20', ''), ('WALUTA', '14', ''),
-                           ('DO_ZAPLATY', '26', 'T'), ('DNI_PO_TERMINIE', '22', '')]),
+                           ('DO_ZAPLATY', '26', 'T'), ('DNI_PO_TERMINIE', '32', '')]),
     ('Sprzedaż w miesiącu mm.rrrr', [
         'SELECT K.NAZWA, COUNT(*) AS FAKTURY, SUM(F.NETTO) AS NETTO, SUM(F.VAT) AS VAT',
         JOIN,
