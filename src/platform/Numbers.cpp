@@ -3,8 +3,9 @@
 #include "Errors.h"
 #include "RegionalSettings.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <limits>
 
@@ -154,47 +155,77 @@ double parseFloat(const QString &text)
     return *value;
 }
 
-QString formatFloat(double value, QChar decimalSeparator)
+int appendGeneralFloat(char *out, double value, char decimalSeparator)
 {
-    if (std::isnan(value))
-        return QStringLiteral("NAN");
-    if (std::isinf(value))
-        return value > 0 ? QStringLiteral("INF") : QStringLiteral("-INF");
-    if (value == 0)
-        return QStringLiteral("0");
-
+    char *at = out;
+    const auto put = [&at](const char *text) {
+        while (*text)
+            *at++ = *text++;
+    };
+    if (std::isnan(value)) {
+        put("NAN");
+        return static_cast<int>(at - out);
+    }
+    if (std::isinf(value)) {
+        put(value > 0 ? "INF" : "-INF");
+        return static_cast<int>(at - out);
+    }
+    if (value == 0) {
+        *at++ = '0';
+        return 1;
+    }
     // d.dddddddddddddde±x: 15 significant digits and the exponent of the first one.
     char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.14e", value);
-    const QByteArray s(buffer);
-    const int ePos = static_cast<int>(s.indexOf('e'));
-    const bool negative = s.startsWith('-');
-    QByteArray digits = s.mid(negative ? 1 : 0, ePos - (negative ? 1 : 0));
-    digits.replace(".", "");
-    while (digits.size() > 1 && digits.endsWith('0'))
-        digits.chop(1);
-    const int exponent = std::atoi(s.constData() + ePos + 1);
+    const std::to_chars_result scientific =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
+    const char *e = std::find(buffer, scientific.ptr, 'e');
+    const bool negative = buffer[0] == '-';
+    char digits[16];
+    int count = 0;
+    for (const char *c = buffer + (negative ? 1 : 0); c < e; ++c) {
+        if (*c != '.')
+            digits[count++] = *c;
+    }
+    while (count > 1 && digits[count - 1] == '0')
+        --count;
+    int exponent = 0;
+    std::from_chars(e + (e[1] == '+' ? 2 : 1), scientific.ptr, exponent);
 
-    QString text;
     if (negative)
-        text += QLatin1Char('-');
+        *at++ = '-';
     const int pointPos = exponent + 1; // digits before the decimal separator
     if (pointPos > 15 || pointPos < -3) {
-        text += QLatin1Char(digits[0]);
-        if (digits.size() > 1) {
-            text += decimalSeparator;
-            text += QString::fromLatin1(digits.mid(1));
+        *at++ = digits[0];
+        if (count > 1) {
+            *at++ = decimalSeparator;
+            at = std::copy(digits + 1, digits + count, at);
         }
-        text += QLatin1Char('E') + QString::number(exponent);
+        *at++ = 'E';
+        at = std::to_chars(at, at + 8, exponent).ptr;
     } else if (pointPos <= 0) {
-        text += QLatin1Char('0') + QString(decimalSeparator) + QString(-pointPos, QLatin1Char('0'))
-            + QString::fromLatin1(digits);
-    } else if (pointPos >= digits.size()) {
-        text += QString::fromLatin1(digits) + QString(pointPos - digits.size(), QLatin1Char('0'));
+        *at++ = '0';
+        *at++ = decimalSeparator;
+        at = std::fill_n(at, -pointPos, '0');
+        at = std::copy(digits, digits + count, at);
+    } else if (pointPos >= count) {
+        at = std::copy(digits, digits + count, at);
+        at = std::fill_n(at, pointPos - count, '0');
     } else {
-        text += QString::fromLatin1(digits.left(pointPos)) + decimalSeparator
-            + QString::fromLatin1(digits.mid(pointPos));
+        at = std::copy(digits, digits + pointPos, at);
+        *at++ = decimalSeparator;
+        at = std::copy(digits + pointPos, digits + count, at);
     }
+    return static_cast<int>(at - out);
+}
+
+QString formatFloat(double value, QChar decimalSeparator)
+{
+    // The separator is written as a placeholder byte and put in afterwards: it may be any
+    // character.
+    char buffer[kGeneralFloatChars];
+    const int length = appendGeneralFloat(buffer, value, '\x01');
+    QString text = QString::fromLatin1(buffer, length);
+    text.replace(QLatin1Char('\x01'), decimalSeparator);
     return text;
 }
 

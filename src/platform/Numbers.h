@@ -23,5 +23,9 @@ double parseFloat(const QString &text);
 // notation ("1,5E-10", "1E20") for very large and very small magnitudes.
 QString formatFloat(double value);
 QString formatFloat(double value, QChar decimalSeparator);
+// The same text as bytes written at out, which has room for kGeneralFloatChars; returns their
+// number. The separator is one byte here.
+constexpr int kGeneralFloatChars = 32;
+int appendGeneralFloat(char *out, double value, char decimalSeparator);
 
 } // namespace numbers
