@@ -64,6 +64,7 @@ public:
     {
         return QStringLiteral("1000");
     }
+    std::optional<QString> askExportName(const QString &name) override { return name; }
 };
 
 class Events : public QuietEvents {

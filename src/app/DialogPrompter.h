@@ -22,6 +22,11 @@ public:
         return m_ui.input(caption(), prompt, value);
     }
 
+    std::optional<QString> askExportName(const QString &name) override
+    {
+        return m_ui.input(QStringLiteral("Wprowadź nazwę pliku"), QStringLiteral(".XLS, .DB, .DBF, .TXT, .CSV"), name);
+    }
+
 private:
     static QString caption() { return QStringLiteral("Podaj parametr SQL"); }
     UiServices &m_ui;

@@ -2,6 +2,7 @@
 
 #include "CatalogueEditing.h"
 #include "DialogPrompter.h"
+#include "ExportCommands.h"
 #include "Guard.h"
 #include "HelpAndHistory.h"
 #include "ReportCommands.h"
@@ -36,6 +37,7 @@ TfrmKwerix::TfrmKwerix(const QString &catalogueFile, UiServices &ui, QWidget *pa
     m_runCommands = std::make_unique<RunCommands>(*m_session, ui, m_controls);
     m_helpAndHistory = std::make_unique<HelpAndHistory>(*m_session, ui, m_controls);
     m_reports = std::make_unique<ReportCommands>(*m_session, ui, m_controls, [this] { btnOpenSQLClick(); });
+    m_exports = std::make_unique<ExportCommands>(*m_session, ui);
     connectHandlers();
     formCreate();
 }
@@ -87,8 +89,7 @@ void TfrmKwerix::connectHandlers()
     on(c.btnPrint, &TfrmKwerix::btnPrintClick);
     on(c.bWykres, &TfrmKwerix::notBuiltYet);
     connect(c.Drukuj1, &QAction::triggered, this, [this] { run(&TfrmKwerix::Drukuj1Click); });
-    // The exports come with their own work.
-    c.wrzplik1->setEnabled(false);
+    connect(c.wrzplik1, &QAction::triggered, this, [this] { run(&TfrmKwerix::Utwrzplik1Click); });
     connect(c.PokaUkryjinne1, &QAction::triggered, this, [this] { run(&TfrmKwerix::PokaUkryjinne1Click); });
     connect(c.czytajXls1, &QAction::triggered, this, [this] { run(&TfrmKwerix::czytajXls1Click); });
     connect(c.lbxSpisSQL, &QListWidget::itemClicked, this, [this] { run(&TfrmKwerix::lbxSpisSQLClick); });
@@ -270,9 +271,5 @@ void TfrmKwerix::btnPreviewClick() { m_reports->btnPreviewClick(); }
 void TfrmKwerix::btnPrintClick() { m_reports->btnPrintClick(); }
 void TfrmKwerix::Drukuj1Click() { m_reports->Drukuj1Click(); }
 
-void TfrmKwerix::czytajXls1Click()
-{
-    const auto name = m_ui.input(QStringLiteral("Wprowadź nazwę pliku"), QStringLiteral(".XLS"), QStringLiteral(".xls"));
-    if (name)
-        m_session->convertXlsToCsv(*name);
-}
+void TfrmKwerix::Utwrzplik1Click() { m_exports->Utwrzplik1Click(); }
+void TfrmKwerix::czytajXls1Click() { m_exports->czytajXls1Click(); }

@@ -7,6 +7,7 @@
 
 class CatalogueEditing;
 class DialogPrompter;
+class ExportCommands;
 class HelpAndHistory;
 class ReportCommands;
 class ResultModel;
@@ -63,6 +64,7 @@ public:
     void BitBtn4Click();
     void TabSheet4Show();
     void Button1Click();
+    void Utwrzplik1Click();
     void czytajXls1Click();
 
 protected:
@@ -90,6 +92,7 @@ private:
     std::unique_ptr<RunCommands> m_runCommands;
     std::unique_ptr<HelpAndHistory> m_helpAndHistory;
     std::unique_ptr<ReportCommands> m_reports;
+    std::unique_ptr<ExportCommands> m_exports;
     int m_initialSplit = 220;
     int m_currentPage = 0;
     bool m_activated = false;

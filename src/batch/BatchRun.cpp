@@ -2,7 +2,8 @@
 
 #include "catalogue/QueryCatalogue.h"
 #include "db/Query.h"
-#include "export/XlsToCsv.h"
+#include "export/ResultWriter.h"
+#include "export/TextWriters.h"
 #include "platform/CodePage.h"
 #include "platform/Paths.h"
 #include "platform/RegionalSettings.h"
@@ -44,11 +45,6 @@ QString missingParam(const QString &name)
     return QStringLiteral("Brak wartości parametru %1: podaj --param %1=WARTOŚĆ").arg(name);
 }
 
-[[noreturn]] void exportNotBuilt(const QString &name)
-{
-    throw ENotBuiltYet(QStringLiteral("Zapis wyniku do pliku %1 nie jest jeszcze zbudowany").arg(name));
-}
-
 const QString kMissingDate = QStringLiteral("Zapytanie zawiera znaczniki daty: podaj --date DATA");
 
 // The prompts answered from the command line.
@@ -70,6 +66,8 @@ public:
     {
         return answer(parameter);
     }
+    // Without a screen the name "table" is used as it is.
+    std::optional<QString> askExportName(const QString &name) override { return name; }
 
 private:
     QString answer(const QString &parameter) const
@@ -92,13 +90,8 @@ public:
 
 // Every question the steps would ask must have its answer, every answer must convert, and all the
 // steps must be possible, before anything runs.
-void checkSteps(const std::vector<RunStep> &steps, const BatchOptions &options, Prompter &answers,
-                const QString &directory)
+void checkSteps(const std::vector<RunStep> &steps, Prompter &answers, const QString &directory)
 {
-    for (const RunStep &step : steps) {
-        if (!step.exportName.isEmpty() || options.exportName)
-            exportNotBuilt(options.exportName.value_or(step.exportName));
-    }
     RunState scratch(answers, directory);
     scratch.beginRun();
     for (const RunStep &step : steps) {
@@ -117,22 +110,16 @@ QStringList readSqlFile(const QString &name)
     return textfile::splitLines(cp1250::decode(in.readAll()));
 }
 
-void printResult(DataSet &result)
+// The result on standard output, streamed: Windows-1250, ";" after every cell, CR LF.
+void printResult(const DataSet &result)
 {
-    QStringList lines;
-    QString header;
-    for (int i = 0; i < result.fieldCount(); ++i)
-        header += csvCell(result.field(i)->fieldName()) + QLatin1Char(';');
-    lines.append(header);
-    for (int record = 0; record < result.recordCount(); ++record) {
-        QString line;
-        for (int i = 0; i < result.fieldCount(); ++i)
-            line += csvCell(result.field(i)->asStringAt(result.rowOf(record))) + QLatin1Char(';');
-        lines.append(line);
-    }
-    const QByteArray bytes = textfile::encodeLines(lines);
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
-    std::fflush(stdout);
+    QFile out;
+    if (!out.open(stdout, QIODevice::WriteOnly))
+        throw EFCreateError(QStringLiteral("-"), QStringLiteral("standard output"));
+    ByteSink sink(out);
+    ResultListing listing(sink);
+    writeResult(result, listing, QString());
+    sink.flush();
 }
 
 } // namespace
@@ -184,16 +171,16 @@ struct BatchSession {
     }
 
     // "&Wykonaj" on the title, or "Testuj SQL" on the file's text, once every answer is checked.
-    void run(const QString &command, const QString &target, const BatchOptions &options)
+    void run(const QString &command, const QString &target)
     {
         const QString &directory = session.catalogue().directory();
         if (command == QLatin1String("sql")) {
             const QStringList lines = readSqlFile(target);
-            checkSteps({{lines, QString()}}, options, answers, directory);
+            checkSteps({{lines, QString()}}, answers, directory);
             session.testSql(lines);
             return;
         }
-        checkSteps(session.runner().plan(target), options, answers, directory);
+        checkSteps(session.runner().plan(target), answers, directory);
         session.runTitle(target);
     }
 
@@ -211,13 +198,15 @@ int runQuery(const QString &catalogueDirectory, const QString &command, const Ba
                          .arg(command, command == QLatin1String("run") ? QStringLiteral("TITLE") : QStringLiteral("FILE")));
     BatchSession batch(catalogueDirectory, options);
     try {
-        batch.run(command, options.words.first(), options);
+        batch.run(command, options.words.first());
+        // "Utwórz plik" after the run, on the result as the run left it.
+        if (options.exportName)
+            batch.session.dajPlik(*options.exportName);
+        else if (batch.session.result().active())
+            printResult(batch.session.result());
     } catch (const EAbort &) {
         return 1;
     }
-    Query &result = batch.session.result();
-    if (result.active())
-        printResult(result);
     return 0;
 }
 
@@ -228,7 +217,7 @@ int writeReport(const QString &catalogueDirectory, const BatchOptions &options)
     BatchSession batch(catalogueDirectory, options);
     const QString &title = options.words.first();
     try {
-        batch.run(QStringLiteral("run"), title, options);
+        batch.run(QStringLiteral("run"), title);
         const std::unique_ptr<ReportDocument> report = batch.session.report(title);
         const QStringList outside = report->columnsOutsidePage();
         if (!outside.isEmpty())

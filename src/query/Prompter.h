@@ -17,6 +17,9 @@ public:
     // when cancelled.
     virtual std::optional<QString> askText(const QString &parameter, const QString &prompt) = 0;
     virtual std::optional<QString> askNumber(const QString &parameter, const QString &prompt, const QString &value) = 0;
+    // The input box "Wprowadź nazwę pliku" for an export named exactly "table"; nothing when
+    // cancelled.
+    virtual std::optional<QString> askExportName(const QString &name) = 0;
 };
 
 // What a parameter's name says about it: the kind of its value and of its prompt, and its label in

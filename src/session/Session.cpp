@@ -6,6 +6,7 @@
 #include "db/Database.h"
 #include "db/Query.h"
 #include "platform/Errors.h"
+#include "export/ResultExport.h"
 #include "export/XlsToCsv.h"
 #include "query/HistoryLog.h"
 #include "query/NumberText.h"
@@ -15,30 +16,27 @@
 
 namespace {
 
-// Until the exports are built, a run's export name is only reported.
-class UnavailableExport : public ResultExporter {
+// A run's export writes the result to a file.
+class FileExport : public ResultExporter {
 public:
-    explicit UnavailableExport(SessionEvents &events) : m_events(events) {}
-    void exportResult(const QString &name) override
-    {
-        m_events.informationMessage(QStringLiteral("\r\nZapis wyniku do pliku %1 nie jest jeszcze dostępny.").arg(name));
-    }
+    explicit FileExport(Session &session) : m_session(session) {}
+    void exportResult(const QString &name) override { m_session.dajPlik(name); }
 
 private:
-    SessionEvents &m_events;
+    Session &m_session;
 };
 
 } // namespace
 
 Session::Session(const QString &catalogueFile, Prompter &prompter, SessionEvents &events)
     : m_events(events),
+      m_prompter(prompter),
       m_catalogue(std::make_unique<QueryCatalogue>(catalogueFile)),
       m_database(std::make_unique<Database>()),
       m_result(std::make_unique<Query>(*m_database)),
       m_runState(std::make_unique<RunState>(prompter, m_catalogue->directory())),
       m_history(std::make_unique<HistoryLog>(HistoryLog::pathFor(m_catalogue->directory(), m_catalogue->prefix()))),
-      m_workbook(std::make_unique<TXlsWorkbook>()),
-      m_exporter(std::make_unique<UnavailableExport>(events)),
+      m_exporter(std::make_unique<FileExport>(*this)),
       m_runner(std::make_unique<QueryRunner>(*this))
 {
     m_database->setProgressListener([this](const ProgressStep &step) { m_events.progress(step); });
@@ -97,7 +95,7 @@ void Session::exportResult(const QString &name)
 
 void Session::setExporter(std::unique_ptr<ResultExporter> exporter)
 {
-    m_exporter = std::move(exporter);
+    m_exporter = exporter ? std::move(exporter) : std::make_unique<FileExport>(*this);
 }
 
 std::unique_ptr<ReportDocument> Session::report(const QString &title)
@@ -115,10 +113,29 @@ std::unique_ptr<ReportDocument> Session::report(const QString &title)
     return std::make_unique<ReportDocument>(std::move(layout), *m_result, now());
 }
 
+void Session::dajPlik(QString name)
+{
+    if (name.isEmpty())
+        name = QStringLiteral("table");
+    if (name == QLatin1String("table")) {
+        const std::optional<QString> typed = m_prompter.askExportName(name);
+        if (!typed)
+            return;
+        name = *typed;
+    }
+    if (m_runState->ustalDate(name))
+        name = m_runState->wstawDate(name);
+    Busy busy(*this);
+    writeExport(*m_result, name);
+    m_result->close();
+}
+
 QString Session::convertXlsToCsv(const QString &name)
 {
     Busy busy(*this);
-    return przepiszXlsDoCsv(*m_workbook, m_catalogue->directory(), name);
+    // A workbook of its own: nothing of an earlier file reaches the next one.
+    TXlsWorkbook workbook;
+    return przepiszXlsDoCsv(workbook, m_catalogue->directory(), name);
 }
 
 Session::Busy::Busy(Session &session) : m_session(session)

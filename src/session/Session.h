@@ -15,7 +15,6 @@ class QueryRunner;
 class ReportDocument;
 class RunState;
 class SessionEvents;
-class TXlsWorkbook;
 
 // Writes the open result under an export name and closes it: a run's "_DAJ" titles and "+_DAJ"
 // lines, and "Utwórz plik".
@@ -44,7 +43,6 @@ public:
     RunState &runState() { return *m_runState; }
     HistoryLog &history() { return *m_history; }
     QueryRunner &runner() { return *m_runner; }
-    TXlsWorkbook &workbook() { return *m_workbook; }
     SessionEvents &events() { return m_events; }
 
     // "&Wykonaj" on a title, and "Testuj SQL" on the editor's lines.
@@ -57,9 +55,14 @@ public:
     // Adds a line to the history log and tells the front-end.
     void appendHistory(const QString &line);
 
-    // Writes the open result under the export name and closes it.
+    // A run's export: the open result written under the export name and closed (dajPlik, unless
+    // another exporter was set; none sets dajPlik back).
     void exportResult(const QString &name);
     void setExporter(std::unique_ptr<ResultExporter> exporter);
+    // "Utwórz plik" and a run's export name: an empty name is "table", the name "table" is asked
+    // for (the box's Cancel does nothing), date markers are replaced, the kind follows the
+    // extension; the result is closed after a completed export and stays open after a failed one.
+    void dajPlik(QString name);
     // The report of the open result under the title's print layout (budujWydruk without its run
     // and its output): the title's date markers replaced, the parameter summary of the last run.
     // When the result is not open, the message and EAbort.
@@ -89,12 +92,12 @@ private:
     void useDisplayTextRules();
 
     SessionEvents &m_events;
+    Prompter &m_prompter;
     std::unique_ptr<QueryCatalogue> m_catalogue;
     std::unique_ptr<Database> m_database;
     std::unique_ptr<Query> m_result;
     std::unique_ptr<RunState> m_runState;
     std::unique_ptr<HistoryLog> m_history;
-    std::unique_ptr<TXlsWorkbook> m_workbook;
     std::unique_ptr<ResultExporter> m_exporter;
     std::unique_ptr<QueryRunner> m_runner;
     std::function<QDateTime()> m_clock = [] { return QDateTime::currentDateTime(); };

@@ -447,7 +447,7 @@ TEST_F(WindowTest, TheGridPopupHasTheWindowsOwnItems)
         captions.append(a->isSeparator() ? QStringLiteral("-") : a->text());
     EXPECT_EQ(captions, (QStringList{"Drukuj", "Utwórz plik", "Pokaż / Ukryj inne", "przepisz .XLS do .CSV ", "-"}));
     EXPECT_TRUE(win.controls().Drukuj1->isEnabled());
-    EXPECT_FALSE(win.controls().wrzplik1->isEnabled());
+    EXPECT_TRUE(win.controls().wrzplik1->isEnabled());
 
     TXlsWorkbook book;
     book.sheet(0).setAsString(0, 0, "z arkusza");
@@ -549,14 +549,35 @@ TEST_F(WindowTest, TestujSqlRunsTheEditorTextWithItsPrompts)
     EXPECT_EQ(win.controls().pc->currentIndex(), Przygotowanie);
 }
 
-TEST_F(WindowTest, AnExportNameIsReportedUntilExportsExist)
+TEST_F(WindowTest, ExportsWriteTheResultAndCloseIt)
 {
     addEntry("_DAJWYNIK", {"SELECT 1 AS A"});
     TfrmKwerix &win = open();
+    MainWindowControls &c = win.controls();
     select(win, 0);
-    win.controls().btnOpenSQL->click();
-    EXPECT_EQ(ui.take(), QStringList{"Informacja: \r\nZapis wyniku do pliku WYNIK nie jest jeszcze dostępny."});
+    c.btnOpenSQL->click();
+    EXPECT_TRUE(ui.take().isEmpty());
+    EXPECT_TRUE(QFile::exists(path("WYNIK.DB")));
+    EXPECT_FALSE(win.session().result().active());
+    EXPECT_FALSE(c.btnGetFields->isEnabled());
+    EXPECT_EQ(win.controls().grdQRY->model()->rowCount(), 0);
+
+    // "Utwórz plik" asks for the name; Cancel keeps the result.
+    c.pc->setCurrentIndex(Przygotowanie);
+    c.memTRESC->setPlainText("SELECT 'Łódź' AS MIASTO");
+    c.btnTest->click();
+    ui.inputs = {std::nullopt, QString("miasta.csv")};
+    c.wrzplik1->trigger();
     EXPECT_TRUE(win.session().result().active());
+    c.wrzplik1->trigger();
+    EXPECT_EQ(ui.take(), (QStringList{"input: .XLS, .DB, .DBF, .TXT, .CSV [table]", "input: .XLS, .DB, .DBF, .TXT, .CSV [table]"}));
+    EXPECT_EQ(readBytes(path("miasta.csv")), testsupport::cp("MIASTO;\r\nŁódź;\r\n") + QByteArray(165, ' ') + "\r\n");
+    EXPECT_FALSE(win.session().result().active());
+    ui.inputs = {QString("znowu.csv")};
+    c.wrzplik1->trigger();
+    const QStringList shown = ui.take();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(shown[1], QStringLiteral("error: Cannot perform this operation on a closed dataset."));
 }
 
 TEST_F(WindowTest, TheDemoCatalogueRunsInTheWindow)
@@ -583,7 +604,7 @@ TEST_F(WindowTest, TheDemoCatalogueRunsInTheWindow)
     // The preliminary query of rates asks for the one date of the run, then hands its export on.
     ui.dates = {QDate(2026, 3, 5)};
     run(QStringLiteral("Faktury w złotych"));
-    EXPECT_EQ(ui.take(), (QStringList{"date: ", "Informacja: \r\nZapis wyniku do pliku KURSY nie jest jeszcze dostępny."}));
+    EXPECT_EQ(ui.take(), QStringList{"date: "});
     EXPECT_GT(win.session().result().recordCount(), 5);
 
     win.btnEditClick();

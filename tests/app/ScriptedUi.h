@@ -81,7 +81,7 @@ private:
             ADD_FAILURE() << "a dialog asked what the script does not answer";
             return fallback;
         }
-        T value = queue.front();
+        const T value = std::move(queue.front());
         queue.pop_front();
         return value;
     }

@@ -183,12 +183,36 @@ TEST_F(Batch, ReportWritesThePdfOfTheRunWithoutADisplay)
     }
 }
 
-TEST_F(Batch, WorkNotBuiltYetAndWrongCommandLinesEndWithStatusTwo)
+TEST_F(Batch, ExportsFollowTheNameRulesWithoutTheInputBox)
 {
-    EXPECT_EQ(batch({"run", "Faktury w złotych", "--date", "2026-03-05"}), 2);
-    EXPECT_TRUE(err.contains(QStringLiteral("KURSY nie jest jeszcze zbudowany"))) << err.toStdString();
-    EXPECT_EQ(batch({"run", "Obroty klientów", "--export", "wynik.xls"}), 2);
-    EXPECT_FALSE(QFile::exists(path(QStringLiteral("sqlhist.txt"))));
+    // The preliminary query exports the rates under KURSY, the table the query then joins.
+    ASSERT_EQ(batch({"run", "Faktury w złotych", "--date", "2026-03-05"}), 0) << err.toStdString();
+    EXPECT_TRUE(out.startsWith("NUMER;DATA;NAZWA;WALUTA;NETTO;KURS;NETTO_PLN;\r\n"));
+    EXPECT_TRUE(QFile::exists(path("KURSY.DB")));
+
+    ASSERT_EQ(batch({"run", "Obroty klientów", "--export", "obroty_rrrr.xls", "--date", "2026-03-05"}), 0) << err.toStdString();
+    EXPECT_TRUE(out.isEmpty());
+    QByteArray sheet;
+    ASSERT_EQ(testsupport::run(KWERIX_PYTHON, {KWERIX_SOURCE_DIR "/tests/tools/xlsdump.py", path("obroty_2026.xls")}, &sheet), 0);
+    EXPECT_TRUE(sheet.startsWith("'Sheet 1' 13 7\n[(1, 'KOD'), (1, 'NAZWA'), (1, 'MIASTO')")) << sheet.toStdString();
+
+    testsupport::writeBytes(path("q.sql"), "SELECT NR, NAZWA FROM \"klienci.dbf\" WHERE NR < 3\r\n");
+    ASSERT_EQ(batch({"sql", "q.sql", "--export", "table"}), 0) << err.toStdString();
+    EXPECT_TRUE(QFile::exists(path("table.DB")));
+    ASSERT_EQ(batch({"sql", "q.sql", "--export", "Klienci.TXT"}), 0) << err.toStdString();
+    EXPECT_TRUE(readBytes(path("Klienci.TXT")).startsWith("       NR           NAZWA     \r\n"));
+
+    // Nothing to export after a statement without rows; a folder that is not there.
+    testsupport::writeBytes(path("t.sql"), "CREATE TEMP TABLE t (a)\r\n");
+    EXPECT_EQ(batch({"sql", "t.sql", "--export", "t.csv"}), 1);
+    EXPECT_EQ(err, QStringLiteral("Cannot perform this operation on a closed dataset.\n"));
+    EXPECT_EQ(batch({"sql", "q.sql", "--export", "nie_ma/k.csv"}), 1);
+    EXPECT_TRUE(err.startsWith("Cannot create file")) << err.toStdString();
+    EXPECT_FALSE(QFile::exists(path("t.csv")));
+}
+
+TEST_F(Batch, WrongCommandLinesEndWithStatusTwo)
+{
     for (const QStringList &arguments : {QStringList{"run"}, QStringList{"run", "A", "B"},
                                          QStringList{"run", "A", "--param", "X"}, QStringList{"sql", "a.sql", "--date"},
                                          QStringList{"run", "A", "--bez-sensu", "1"}}) {

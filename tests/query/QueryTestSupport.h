@@ -31,6 +31,11 @@ public:
         asked.append(QStringLiteral("number: %1 [%2]").arg(prompt, value));
         return next(texts);
     }
+    std::optional<QString> askExportName(const QString &name) override
+    {
+        asked.append(QStringLiteral("export name: [%1]").arg(name));
+        return next(texts);
+    }
 
 private:
     template <class T>
