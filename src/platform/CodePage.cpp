@@ -62,7 +62,13 @@ bool SingleByteCodec::encodeChar(char16_t ch, unsigned char &byte) const
 QByteArray SingleByteCodec::encode(const QString &text) const
 {
     QByteArray bytes;
-    bytes.reserve(text.size());
+    appendEncoded(bytes, text);
+    return bytes;
+}
+
+void SingleByteCodec::appendEncoded(QByteArray &bytes, const QString &text) const
+{
+    bytes.reserve(bytes.size() + text.size());
     const char16_t *p = reinterpret_cast<const char16_t *>(text.utf16());
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
@@ -75,7 +81,6 @@ QByteArray SingleByteCodec::encode(const QString &text) const
         if (isHighSurrogate(p[i]) && i + 1 < n && isLowSurrogate(p[i + 1]))
             ++i;
     }
-    return bytes;
 }
 
 QString SingleByteCodec::firstUnencodable(const QString &text) const

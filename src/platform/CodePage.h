@@ -17,6 +17,8 @@ public:
     QString decode(const char *bytes, qsizetype length) const;
     QString decode(const QByteArray &bytes) const { return decode(bytes.constData(), bytes.size()); }
     QByteArray encode(const QString &text) const;
+    // The same bytes appended to out.
+    void appendEncoded(QByteArray &out, const QString &text) const;
     // The first character the code page cannot hold, or an empty string when all can be held.
     QString firstUnencodable(const QString &text) const;
     // Encodes or raises EConvertError naming the character that cannot be held.

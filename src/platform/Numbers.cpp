@@ -155,6 +155,88 @@ double parseFloat(const QString &text)
     return *value;
 }
 
+namespace {
+
+// Splits d.ddd...e±x text into its digits and exponent.
+void splitScientific(const char *text, const char *end, char *digits, int &count, int &exponent)
+{
+    const char *e = std::find(text, end, 'e');
+    count = 0;
+    for (const char *c = text; c < e && count < 17; ++c) {
+        if (*c != '.')
+            digits[count++] = *c;
+    }
+    exponent = 0;
+    std::from_chars(e + (e[1] == '+' ? 2 : 1), end, exponent);
+}
+
+} // namespace
+
+namespace {
+
+// Amounts and counts have few decimals: when the value is an integer of at most 15 digits divided
+// by 10^decimals (decimals up to 4), exactly as the double is, those digits are its shortest text.
+bool fewDecimalDigits(double magnitude, char *digits, int &count, int &exponent)
+{
+    static const double kScales[] = {1, 10, 100, 1000, 10000};
+    if (magnitude >= 1e15 || magnitude < 1e-4)
+        return false;
+    for (int decimals = 0; decimals <= 4; ++decimals) {
+        const double scaled = magnitude * kScales[decimals];
+        const double whole = std::nearbyint(scaled);
+        if (whole >= 1e15 || whole / kScales[decimals] != magnitude)
+            continue;
+        char text[20];
+        const int length = static_cast<int>(std::to_chars(text, text + sizeof text, static_cast<qint64>(whole)).ptr - text);
+        exponent = length - decimals - 1;
+        count = length;
+        std::copy(text, text + length, digits);
+        while (count > 1 && digits[count - 1] == '0')
+            --count;
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void significantDigits(double magnitude, char *digits, int &count, int &exponent)
+{
+    if (fewDecimalDigits(magnitude, digits, count, exponent))
+        return;
+    // The shortest text that reads back as the value is exact enough unless it has more than 15
+    // digits and its dropped digits lie at a tie, where only the value's exact decimal expansion
+    // tells which way 15 digits round; subnormal values have too few bits for the shortcut.
+    char buffer[40];
+    const bool subnormal = magnitude < std::numeric_limits<double>::min();
+    const char *end = subnormal
+        ? std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific, 14).ptr
+        : std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific).ptr;
+    splitScientific(buffer, end, digits, count, exponent);
+    if (count > 15) {
+        const int tail = count == 16 ? (digits[15] - '0') * 10 : (digits[15] - '0') * 10 + (digits[16] - '0');
+        if (tail >= 49 && tail <= 51) {
+            end = std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific, 14).ptr;
+            splitScientific(buffer, end, digits, count, exponent);
+        } else {
+            count = 15;
+            if (tail > 50) {
+                int i = 14;
+                while (i >= 0 && digits[i] == '9')
+                    digits[i--] = '0';
+                if (i >= 0) {
+                    ++digits[i];
+                } else {
+                    digits[0] = '1';
+                    ++exponent;
+                }
+            }
+        }
+    }
+    while (count > 1 && digits[count - 1] == '0')
+        --count;
+}
+
 int appendGeneralFloat(char *out, double value, char decimalSeparator)
 {
     char *at = out;
@@ -174,22 +256,10 @@ int appendGeneralFloat(char *out, double value, char decimalSeparator)
         *at++ = '0';
         return 1;
     }
-    // d.dddddddddddddde±x: 15 significant digits and the exponent of the first one.
-    char buffer[40];
-    const std::to_chars_result scientific =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
-    const char *e = std::find(buffer, scientific.ptr, 'e');
-    const bool negative = buffer[0] == '-';
-    char digits[16];
-    int count = 0;
-    for (const char *c = buffer + (negative ? 1 : 0); c < e; ++c) {
-        if (*c != '.')
-            digits[count++] = *c;
-    }
-    while (count > 1 && digits[count - 1] == '0')
-        --count;
-    int exponent = 0;
-    std::from_chars(e + (e[1] == '+' ? 2 : 1), scientific.ptr, exponent);
+    const bool negative = value < 0;
+    char digits[17];
+    int count = 0, exponent = 0;
+    significantDigits(std::fabs(value), digits, count, exponent);
 
     if (negative)
         *at++ = '-';

@@ -27,5 +27,8 @@ QString formatFloat(double value, QChar decimalSeparator);
 // number. The separator is one byte here.
 constexpr int kGeneralFloatChars = 32;
 int appendGeneralFloat(char *out, double value, char decimalSeparator);
+// The value's significant digits rounded to 15 (no trailing zeros, at least one) and the exponent
+// of the first: 1234.5 is "12345" and 3.
+void significantDigits(double magnitude, char *digits, int &count, int &exponent);
 
 } // namespace numbers

@@ -116,7 +116,19 @@ struct TCellStorage::Block {
 };
 
 TCellStorage::TCellStorage() : m_root(std::make_unique<Level1>()) {}
-TCellStorage::~TCellStorage() = default;
+TCellStorage::~TCellStorage()
+{
+    forgetCellsWithoutFormulas();
+}
+
+void TCellStorage::forgetCellsWithoutFormulas()
+{
+    // Cells own nothing but their formula: without formulas their memory is freed unvisited.
+    if (m_hasFormulas)
+        return;
+    for (const auto &block : m_blocks)
+        block->used = 0;
+}
 
 TCellStorage::Level4 *TCellStorage::newLevel4()
 {
@@ -143,6 +155,7 @@ TCell *TCellStorage::find(quint32 key) const
 
 TCell &TCellStorage::put(TCell cell)
 {
+    m_hasFormulas = m_hasFormulas || cell.formula;
     const quint32 key = cell.key;
     auto &l2 = m_root->nodes[(key >> 16) & 0xFF];
     if (!l2)
@@ -166,6 +179,8 @@ TCell &TCellStorage::put(TCell cell)
 
 void TCellStorage::clear()
 {
+    forgetCellsWithoutFormulas();
+    m_hasFormulas = false;
     m_root = std::make_unique<Level1>();
     m_blocks.clear();
     m_lastKey = 0xFFFFFFFF;

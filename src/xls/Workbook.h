@@ -169,6 +169,7 @@ private:
     struct Level2 { std::array<std::unique_ptr<Level3>, 256> nodes; };
     struct Level1 { std::array<std::unique_ptr<Level2>, 256> nodes; };
     Level4 *newLevel4();
+    void forgetCellsWithoutFormulas();
     std::unique_ptr<Level1> m_root;
     // The cells live in large blocks (on huge pages where the system has them), many nodes each.
     struct Block;
@@ -176,6 +177,7 @@ private:
     mutable quint32 m_lastKey = 0xFFFFFFFF;
     mutable TCell *m_last = nullptr;
     int m_count = 0;
+    bool m_hasFormulas = false;
 };
 
 template <class Visit>
