@@ -176,9 +176,11 @@ int main(int argc, char **argv)
     for (int i = 0; i < 3; ++i)
         convert = std::min(convert, runProgram(batch, {QStringLiteral("xls2csv"), QStringLiteral("xlwt.xls")}, dir.path()));
     QFile::remove(binDir + QStringLiteral("/xlwt.xls"));
-    const double xlrd = python(kXlrdToCsv, {dir.filePath(QStringLiteral("xlwt.xls")), dir.filePath(QStringLiteral("xlrd.csv"))});
-    std::printf("xls2csv of 65,535 x 10: kwerix-batch %.3f s (the whole program), python3-xlrd %.3f s: %.1fx faster "
-                "(target >= 10)\n",
+    double xlrd = 1e9;
+    for (int i = 0; i < 3; ++i)
+        xlrd = std::min(xlrd, python(kXlrdToCsv, {dir.filePath(QStringLiteral("xlwt.xls")), dir.filePath(QStringLiteral("xlrd.csv"))}));
+    std::printf("xls2csv of 65,535 x 10, best of three: kwerix-batch %.3f s (the whole program), python3-xlrd %.3f s: "
+                "%.1fx faster (target >= 10)\n",
                 convert, xlrd, xlrd / convert);
 
     // Peak memory of kwerix-batch exporting and printing the million rows.

@@ -68,19 +68,22 @@ QByteArray SingleByteCodec::encode(const QString &text) const
 
 void SingleByteCodec::appendEncoded(QByteArray &bytes, const QString &text) const
 {
-    bytes.reserve(bytes.size() + text.size());
-    const char16_t *p = reinterpret_cast<const char16_t *>(text.utf16());
+    // One byte per character at most: the room is made once and written through a pointer.
+    const qsizetype start = bytes.size();
     const qsizetype n = text.size();
+    bytes.resize(start + n);
+    char *out = bytes.data() + start;
+    const char16_t *p = reinterpret_cast<const char16_t *>(text.utf16());
     for (qsizetype i = 0; i < n; ++i) {
-        unsigned char byte;
-        if (encodeChar(p[i], byte)) {
-            bytes.append(static_cast<char>(byte));
+        if (m_encodable[p[i]]) {
+            *out++ = static_cast<char>(m_fromUnicode[p[i]]);
             continue;
         }
-        bytes.append('?');
+        *out++ = '?';
         if (isHighSurrogate(p[i]) && i + 1 < n && isLowSurrogate(p[i + 1]))
             ++i;
     }
+    bytes.truncate(out - bytes.constData());
 }
 
 QString SingleByteCodec::firstUnencodable(const QString &text) const

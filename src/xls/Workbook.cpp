@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 #include <new>
-#include <sys/mman.h>
 
 // ---- shared strings ------------------------------------------------------------------------------
 
@@ -103,7 +102,6 @@ struct TCellStorage::Block {
     {
         if (!nodes)
             throw std::bad_alloc();
-        ::madvise(nodes, kBytes, MADV_HUGEPAGE);
     }
     ~Block()
     {

@@ -171,7 +171,8 @@ private:
     Level4 *newLevel4();
     void forgetCellsWithoutFormulas();
     std::unique_ptr<Level1> m_root;
-    // The cells live in large blocks (on huge pages where the system has them), many nodes each.
+    // The cells live in large blocks, many nodes each. (Huge pages are not asked for: where the
+    // system defragments for them on demand, a page fault can stall for milliseconds.)
     struct Block;
     std::vector<std::unique_ptr<Block>> m_blocks;
     mutable quint32 m_lastKey = 0xFFFFFFFF;
