@@ -1,6 +1,9 @@
 #include "MainWindowControls.h"
 
-#include "ResultModel.h"
+#include "UiServices.h"
+#include "gridtools/DBGrid.h"
+#include "gridtools/DBGridPopupMenu.h"
+#include "gridtools/DataSetModel.h"
 
 #include <QAction>
 #include <QApplication>
@@ -87,30 +90,14 @@ QWidget *textPage(QPlainTextEdit *&text, const char *textName, QPushButton *&but
     return page;
 }
 
-QTableView *resultGrid(const char *name, ResultModel &model, QWidget *parent)
+DBGrid *resultGrid(const char *name, DataSetModel &model, QWidget *parent)
 {
-    auto *grid = named(new QTableView(parent), name);
-    grid->setModel(&model);
-    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid->verticalHeader()->setDefaultSectionSize(18);
-    grid->setWordWrap(false);
-    // Every new result gets columns as wide as its fields' display widths and its titles.
-    QObject::connect(&model, &QAbstractItemModel::modelReset, grid, [grid, &model] {
-        const QFontMetrics metrics(grid->font());
-        const QFontMetrics titles(grid->horizontalHeader()->font());
-        for (int c = 0; c < model.columnCount(); ++c) {
-            const int data = metrics.horizontalAdvance(QString(model.displayWidth(c), QLatin1Char('0')));
-            const int title = titles.horizontalAdvance(model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString());
-            grid->setColumnWidth(c, std::max(data, title) + 12);
-        }
-    });
-    return grid;
+    return named(new DBGrid(model, parent), name);
 }
 
 } // namespace
 
-void MainWindowControls::build(QMainWindow &window, ResultModel &model)
+void MainWindowControls::build(QMainWindow &window, DataSetModel &model, UiServices &ui)
 {
     window.setWindowTitle(QStringLiteral("Drukowanie, przeglądanie i poprawianie z użyciem zapytań SQL"));
     window.setFont(sansFont(8));
@@ -119,7 +106,7 @@ void MainWindowControls::build(QMainWindow &window, ResultModel &model)
         window.move(screen->availableGeometry().center() - window.rect().center());
 
     pc = named(new QTabWidget(&window), "pc");
-    tabWydruki = named(buildWydruki(window, model), "TabSheet1");
+    tabWydruki = named(buildWydruki(window, model, ui), "TabSheet1");
     tabPrzygotowanie = named(buildPrzygotowanie(window, model), "TabSheet2");
     tabPomoc = named(textPage(memHelp, "Memo1", btnSqlHelp, "BitBtn4", QStringLiteral("LOCAL SQL HLP")), "TabSheet3");
     tabHistoria = named(textPage(memHistory, "Memo3", btnClearHistory, "Button1", QStringLiteral("Skasuj historię")),
@@ -156,7 +143,7 @@ void MainWindowControls::buildStatusBar(QMainWindow &window)
     window.statusBar()->setSizeGripEnabled(true);
 }
 
-QWidget *MainWindowControls::buildWydruki(QMainWindow &window, ResultModel &model)
+QWidget *MainWindowControls::buildWydruki(QMainWindow &window, DataSetModel &model, UiServices &ui)
 {
     auto *page = new QWidget;
     splitList = named(yellowSplitter(Qt::Horizontal, 4, page), "Splitter1");
@@ -208,15 +195,17 @@ QWidget *MainWindowControls::buildWydruki(QMainWindow &window, ResultModel &mode
     left->addLayout(commands);
 
     grdQRY = resultGrid("grdQRY", model, splitList);
-    grdQRY->setContextMenuPolicy(Qt::CustomContextMenu);
-    DBGridPopupMenu1 = named(new QMenu(grdQRY), "DBGridPopupMenu1");
+    // The window's own four items, then the tools of the grid.
+    DBGridPopupMenu1 = named(new TDBGridPopupMenu(ui, grdQRY), "DBGridPopupMenu1");
     Drukuj1 = named(DBGridPopupMenu1->addAction(QStringLiteral("Drukuj")), "Drukuj1");
     wrzplik1 = named(DBGridPopupMenu1->addAction(QStringLiteral("Utwórz plik")), "wrzplik1");
     PokaUkryjinne1 = named(DBGridPopupMenu1->addAction(QStringLiteral("Pokaż / Ukryj inne")), "PokaUkryjinne1");
     czytajXls1 = named(DBGridPopupMenu1->addAction(QStringLiteral("przepisz .XLS do .CSV ")), "czytajXls1");
-    DBGridPopupMenu1->addSeparator();
-    QObject::connect(grdQRY, &QWidget::customContextMenuRequested, grdQRY,
-                     [this](const QPoint &at) { DBGridPopupMenu1->popup(grdQRY->viewport()->mapToGlobal(at)); });
+    DBGridPopupMenu1->setPozycjeMenu(pmFiltruj | pmFiltrujAktywnaKomorke | pmSortuj | pmSortujAktywnaKolumne | pmSzukaj
+                                     | pmRozmiarCzcionki);
+    DBGridPopupMenu1->setNaglowkiSortowania(TNaglowkiSortowania::nsOpisyIndeksow);
+    DBGridPopupMenu1->setOpisyIndeksow({});
+    DBGridPopupMenu1->setDBGrid(grdQRY);
 
     splitList->addWidget(pnlBtns);
     splitList->addWidget(grdQRY);
@@ -227,7 +216,7 @@ QWidget *MainWindowControls::buildWydruki(QMainWindow &window, ResultModel &mode
     return page;
 }
 
-QWidget *MainWindowControls::buildPrzygotowanie(QMainWindow &window, ResultModel &model)
+QWidget *MainWindowControls::buildPrzygotowanie(QMainWindow &window, DataSetModel &model)
 {
     auto *page = new QWidget;
     splitEditor = named(yellowSplitter(Qt::Vertical, 3, page), "Splitter2");

@@ -21,7 +21,10 @@ class QTableView;
 class QTableWidget;
 class QToolButton;
 class QWidget;
-class ResultModel;
+class DBGrid;
+class DataSetModel;
+class TDBGridPopupMenu;
+class UiServices;
 
 // The controls of the main window, built once and shared by the window and its controllers.
 // Names are those of the window's description where they carry meaning; the others are named
@@ -30,7 +33,8 @@ struct MainWindowControls {
     enum Page { Wydruki, Przygotowanie, Pomoc, Historia };
 
     // Builds every control into the window; both result grids show the model.
-    void build(QMainWindow &window, ResultModel &model);
+    // The grid popup's tools show their dialogs through ui.
+    void build(QMainWindow &window, DataSetModel &model, UiServices &ui);
 
     // The title of the list's current entry; nothing when there is none.
     std::optional<QString> currentTitle() const;
@@ -53,8 +57,8 @@ struct MainWindowControls {
     QPushButton *btnSaveOrder = nullptr; // BitBtn3
     QPushButton *btnNew = nullptr, *btnEdit = nullptr, *btnDel = nullptr;
     QPushButton *btnOpenSQL = nullptr, *btnPreview = nullptr, *btnPrint = nullptr, *bWykres = nullptr;
-    QTableView *grdQRY = nullptr;
-    QMenu *DBGridPopupMenu1 = nullptr;
+    DBGrid *grdQRY = nullptr;
+    TDBGridPopupMenu *DBGridPopupMenu1 = nullptr;
     QAction *Drukuj1 = nullptr, *wrzplik1 = nullptr, *PokaUkryjinne1 = nullptr, *czytajXls1 = nullptr;
 
     // "Przygotowanie"
@@ -68,7 +72,7 @@ struct MainWindowControls {
     QCheckBox *czyLP = nullptr, *chLinia = nullptr;
     QLineEdit *edFont = nullptr, *edWys = nullptr;
     QTableWidget *grdFields = nullptr;
-    QTableView *grdTestResult = nullptr; // DBGrid1
+    DBGrid *grdTestResult = nullptr; // DBGrid1
 
     // "Pomoc" and "Historia"
     QPlainTextEdit *memHelp = nullptr;    // Memo1
@@ -77,7 +81,7 @@ struct MainWindowControls {
     QPushButton *btnClearHistory = nullptr; // Button1
 
 private:
-    QWidget *buildWydruki(QMainWindow &window, ResultModel &model);
-    QWidget *buildPrzygotowanie(QMainWindow &window, ResultModel &model);
+    QWidget *buildWydruki(QMainWindow &window, DataSetModel &model, UiServices &ui);
+    QWidget *buildPrzygotowanie(QMainWindow &window, DataSetModel &model);
     void buildStatusBar(QMainWindow &window);
 };

@@ -1,11 +1,13 @@
 #include "QtUiServices.h"
 
+#include "Guard.h"
 #include "ReportPreview.h"
 #include "ReportPrinting.h"
 #include "fParamDlg.h"
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -116,4 +118,14 @@ void QtUiServices::previewReport(const ReportDocument &report)
 void QtUiServices::printReport(const ReportDocument &report)
 {
     printReportWithDialog(report, m_parent);
+}
+
+int QtUiServices::runDialog(QDialog &dialog)
+{
+    return dialog.exec();
+}
+
+void QtUiServices::runCommand(const std::function<void()> &command)
+{
+    guarded(*this, command);
 }

@@ -20,6 +20,8 @@ public:
     std::optional<QString> saveFileName(const QString &caption, const QString &suggested, const QString &filter) override;
     void previewReport(const ReportDocument &report) override;
     void printReport(const ReportDocument &report) override;
+    int runDialog(QDialog &dialog) override;
+    void runCommand(const std::function<void()> &command) override;
 
 private:
     QWidget *m_parent;

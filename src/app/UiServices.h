@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gridtools/GridToolUi.h"
+
 #include <QDate>
 #include <QString>
 #include <optional>
@@ -9,7 +11,7 @@ class ReportDocument;
 // Every modal interaction of the windows: message boxes, questions, the one-line input box, the
 // date dialog, the standard error box and the desktop shell. The program shows real dialogs;
 // tests answer them from a script and record what was shown.
-class UiServices {
+class UiServices : public GridToolUi {
 public:
     enum class Kind { Error, Warning, Information, Confirmation };
 

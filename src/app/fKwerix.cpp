@@ -6,7 +6,7 @@
 #include "Guard.h"
 #include "HelpAndHistory.h"
 #include "ReportCommands.h"
-#include "ResultModel.h"
+#include "gridtools/DataSetModel.h"
 #include "RunCommands.h"
 #include "UiServices.h"
 #include "WindowEvents.h"
@@ -31,8 +31,8 @@ TfrmKwerix::TfrmKwerix(const QString &catalogueFile, UiServices &ui, QWidget *pa
       m_events(std::make_unique<WindowEvents>(m_controls, ui)),
       m_session(std::make_unique<Session>(catalogueFile, *m_prompter, *m_events))
 {
-    m_model = std::make_unique<ResultModel>(m_session->result());
-    m_controls.build(*this, *m_model);
+    m_model = std::make_unique<DataSetModel>(m_session->result());
+    m_controls.build(*this, *m_model, ui);
     m_editing = std::make_unique<CatalogueEditing>(*m_session, ui, m_controls);
     m_runCommands = std::make_unique<RunCommands>(*m_session, ui, m_controls);
     m_helpAndHistory = std::make_unique<HelpAndHistory>(*m_session, ui, m_controls);

@@ -10,7 +10,7 @@ class DialogPrompter;
 class ExportCommands;
 class HelpAndHistory;
 class ReportCommands;
-class ResultModel;
+class DataSetModel;
 class RunCommands;
 class Session;
 class UiServices;
@@ -87,7 +87,7 @@ private:
     std::unique_ptr<DialogPrompter> m_prompter;
     std::unique_ptr<WindowEvents> m_events;
     std::unique_ptr<Session> m_session;
-    std::unique_ptr<ResultModel> m_model;
+    std::unique_ptr<DataSetModel> m_model;
     std::unique_ptr<CatalogueEditing> m_editing;
     std::unique_ptr<RunCommands> m_runCommands;
     std::unique_ptr<HelpAndHistory> m_helpAndHistory;

@@ -40,13 +40,12 @@ void DataSet::open()
         m_active = true;
         try {
             applyFilter();
-        } catch (...) {
-            m_active = false;
-            m_fields.clear();
-            m_columns.reset();
-            m_visible.clear();
-            m_current = -1;
-            throw;
+        } catch (const Exception &) {
+            // A filter left from another result that names fields this one lacks, or values it
+            // cannot compare, would keep the new result from opening: it is switched off instead
+            // (its expression stays) and every record shows.
+            m_filtered = false;
+            applyFilter();
         }
     });
 }

@@ -1,7 +1,9 @@
 #include "WindowTestSupport.h"
 
-#include "app/ResultModel.h"
+#include "gridtools/DataSetModel.h"
 #include "app/WindowEvents.h"
+#include "gridtools/DBGrid.h"
+#include "gridtools/DBGridPopupMenu.h"
 #include "db/Query.h"
 #include "query/HistoryLog.h"
 #include "session/Session.h"
@@ -443,9 +445,11 @@ TEST_F(WindowTest, TheGridPopupHasTheWindowsOwnItems)
 {
     TfrmKwerix &win = open();
     QStringList captions;
+    win.controls().DBGridPopupMenu1->preparePopup();
     for (QAction *a : win.controls().DBGridPopupMenu1->actions())
         captions.append(a->isSeparator() ? QStringLiteral("-") : a->text());
-    EXPECT_EQ(captions, (QStringList{"Drukuj", "Utwórz plik", "Pokaż / Ukryj inne", "przepisz .XLS do .CSV ", "-"}));
+    EXPECT_EQ(captions, (QStringList{"Drukuj", "Utwórz plik", "Pokaż / Ukryj inne", "przepisz .XLS do .CSV ", "-", "Filtruj",
+                                     "Sortuj", "Sortuj aktywną kolumnę", "Szukaj...", "Rozmiar czcionki"}));
     EXPECT_TRUE(win.controls().Drukuj1->isEnabled());
     EXPECT_TRUE(win.controls().wrzplik1->isEnabled());
 

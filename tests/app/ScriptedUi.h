@@ -1,5 +1,7 @@
 #pragma once
 
+#include "../gridtools/DialogScript.h"
+#include "app/Guard.h"
 #include "app/UiServices.h"
 #include "report/ReportDocument.h"
 
@@ -24,6 +26,7 @@ public:
     QStringList opened;
     // Where a previewed or printed report is written as PDF, when set.
     QString reportPdf;
+    DialogScript dialogs;
 
     void message(Kind kind, const QString &text) override { shown.push_back({captionOf(kind), captionOf(kind), text}); }
     bool ask(Kind kind, const QString &text) override
@@ -55,6 +58,12 @@ public:
     }
     void previewReport(const ReportDocument &report) override { showReport(QStringLiteral("preview"), report); }
     void printReport(const ReportDocument &report) override { showReport(QStringLiteral("print"), report); }
+    int runDialog(QDialog &dialog) override
+    {
+        shown.push_back({QStringLiteral("dialog"), dialog.windowTitle(), dialog.windowTitle()});
+        return dialogs.run(dialog);
+    }
+    void runCommand(const std::function<void()> &command) override { guarded(*this, command); }
 
     // The texts shown since the last call, and forgets them.
     QStringList take()

@@ -132,6 +132,19 @@ TEST_F(FilterTest, TheFilterStaysAcrossCloseAndOpen)
     EXPECT_EQ(query->recordCount(), 4);
 }
 
+TEST_F(FilterTest, AFilterThatDoesNotFitANewResultIsSwitchedOffAndTheResultOpens)
+{
+    query->setFilter("ILE > 5");
+    query->setFiltered(true);
+    query->close();
+    query->sql().assign({"SELECT 'inny' AS NAZWA"});
+    query->open();
+    EXPECT_TRUE(query->active());
+    EXPECT_FALSE(query->filtered());
+    EXPECT_EQ(query->filter(), QStringLiteral("ILE > 5"));
+    EXPECT_EQ(query->recordCount(), 1);
+}
+
 TEST_F(FilterTest, LocateFindsTheFirstMatchingRecord)
 {
     const struct {

@@ -1,26 +1,26 @@
-#include "ResultModel.h"
+#include "DataSetModel.h"
 
 #include "db/DataSet.h"
 
 #include <algorithm>
 
-ResultModel::ResultModel(DataSet &dataSet, QObject *parent) : QAbstractTableModel(parent), m_dataSet(dataSet)
+DataSetModel::DataSetModel(DataSet &dataSet, QObject *parent) : QAbstractTableModel(parent), m_dataSet(dataSet)
 {
     connect(&dataSet, &DataSet::aboutToReset, this, [this] { beginResetModel(); });
     connect(&dataSet, &DataSet::resetDone, this, [this] { endResetModel(); });
 }
 
-int ResultModel::rowCount(const QModelIndex &parent) const
+int DataSetModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() || !m_dataSet.active() ? 0 : m_dataSet.recordCount();
 }
 
-int ResultModel::columnCount(const QModelIndex &parent) const
+int DataSetModel::columnCount(const QModelIndex &parent) const
 {
     return parent.isValid() || !m_dataSet.active() ? 0 : m_dataSet.fieldCount();
 }
 
-QVariant ResultModel::data(const QModelIndex &index, int role) const
+QVariant DataSetModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || !m_dataSet.active() || index.row() >= m_dataSet.recordCount())
         return {};
@@ -36,7 +36,7 @@ QVariant ResultModel::data(const QModelIndex &index, int role) const
     }
 }
 
-QVariant ResultModel::headerData(int section, Qt::Orientation orientation, int role) const
+QVariant DataSetModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (role != Qt::DisplayRole)
         return {};
@@ -47,13 +47,13 @@ QVariant ResultModel::headerData(int section, Qt::Orientation orientation, int r
     return m_dataSet.field(section)->fieldName();
 }
 
-void ResultModel::refresh()
+void DataSetModel::refresh()
 {
     if (rowCount() > 0 && columnCount() > 0)
         emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
 }
 
-int ResultModel::displayWidth(int column) const
+int DataSetModel::displayWidth(int column) const
 {
     const Field *field = m_dataSet.field(column);
     switch (field->dataType()) {

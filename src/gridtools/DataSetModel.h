@@ -6,10 +6,10 @@ class DataSet;
 
 // A view of a data set for the grids: its records as rows, its fields as columns, each cell's
 // display text made only when the cell is drawn. The data set stays the one copy of the rows.
-class ResultModel : public QAbstractTableModel {
+class DataSetModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    explicit ResultModel(DataSet &dataSet, QObject *parent = nullptr);
+    explicit DataSetModel(DataSet &dataSet, QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;

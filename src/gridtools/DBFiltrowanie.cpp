@@ -1,0 +1,57 @@
+#include "DBFiltrowanie.h"
+
+#include "DBGrid.h"
+#include "GridToolUi.h"
+#include "fFiltruj.h"
+#include "db/DataSet.h"
+#include "platform/Errors.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPlainTextEdit>
+
+bool TDBFiltrowanie::Execute(GridToolUi &ui)
+{
+    DataSet *data = dataSet ? dataSet : grid ? &grid->dataSet() : nullptr;
+    if (!data)
+        return false;
+    TfmFiltruj dialog(grid);
+    if (!Title.isEmpty())
+        dialog.setWindowTitle(Title);
+    QStringList fields = FieldsToFilter;
+    if (AllFieldsToFilter) {
+        fields.clear();
+        for (const FieldDef &def : data->fieldDefs())
+            fields.append(def.name);
+    }
+    dialog.lsPole->addItems(fields);
+    dialog.lsPole->setCurrentIndex(0);
+    if (grid && grid->selectedField()) {
+        const int selected = static_cast<int>(fields.indexOf(grid->selectedField()->fieldName()));
+        dialog.lsPole->setCurrentIndex(std::max(0, selected));
+    }
+    dialog.lsOperator->setCurrentIndex(0);
+    dialog.lsBooleanOperator->setCurrentIndex(0);
+    dialog.memWarunek->clear();
+    dialog.lsBooleanOperator->setEnabled(false);
+    dialog.cbPartialCompare->setChecked(!data->filterOptions().testFlag(DataSet::foNoPartialCompare));
+    dialog.cbCaseSensitive->setChecked(!data->filterOptions().testFlag(DataSet::foCaseInsensitive));
+    if (ui.runDialog(dialog) != QDialog::Accepted)
+        return false;
+    const QString expression = filterExpression(dialog.lines());
+    DataSet::FilterOptions options;
+    if (!dialog.cbCaseSensitive->isChecked())
+        options |= DataSet::foCaseInsensitive;
+    if (!dialog.cbPartialCompare->isChecked())
+        options |= DataSet::foNoPartialCompare;
+    try {
+        data->setFilterOptions(options);
+        data->setFilter(expression);
+        data->setFiltered(true);
+        return true;
+    } catch (const EDatabaseError &) {
+    } catch (const EConvertError &) {
+    }
+    data->setFiltered(false);
+    return false;
+}
