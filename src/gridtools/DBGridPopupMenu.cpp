@@ -67,11 +67,12 @@ QAction *TDBGridPopupMenu::addCommand(const QString &caption, void (TDBGridPopup
 
 void TDBGridPopupMenu::setDBGrid(DBGrid *grid)
 {
+    disconnect(m_gridMenu);
     m_grid = grid;
     if (grid) {
         grid->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(grid, &QWidget::customContextMenuRequested, this,
-                [this, grid](const QPoint &at) { popup(grid->viewport()->mapToGlobal(at)); }, Qt::UniqueConnection);
+        m_gridMenu = connect(grid, &QWidget::customContextMenuRequested, this,
+                             [this, grid](const QPoint &at) { popup(grid->viewport()->mapToGlobal(at)); });
     }
 }
 

@@ -89,6 +89,7 @@ private:
 
     GridToolUi &m_ui;
     QPointer<DBGrid> m_grid;
+    QMetaObject::Connection m_gridMenu;
     TPozycjeMenu m_items = kDefaultPozycjeMenu;
     QStringList m_descriptions;
     TNaglowkiSortowania m_captions = TNaglowkiSortowania::nsOpisyIndeksow;

@@ -195,50 +195,50 @@ void TfmSortujDowolnieQuery::selectNear(QListWidget &list, int row)
     list.setCurrentRow(std::min(row, list.count() - 1), QItemSelectionModel::ClearAndSelect);
 }
 
+// The selected entries in list order, with the position of the first; -1 when none is selected.
+// They are taken before any moves, as removing an entry selects its neighbour.
+std::pair<QList<QListWidgetItem *>, int> TfmSortujDowolnieQuery::takeSelected(QListWidget &list)
+{
+    QList<QListWidgetItem *> selected;
+    int first = -1;
+    for (int row = 0; row < list.count(); ++row) {
+        if (!list.item(row)->isSelected())
+            continue;
+        if (first < 0)
+            first = row;
+        selected.append(list.item(row));
+    }
+    for (QListWidgetItem *item : selected)
+        list.takeItem(list.row(item));
+    return {selected, first};
+}
+
 void TfmSortujDowolnieQuery::moveToChosen()
 {
     const QString direction = rbDesc->isChecked() ? QStringLiteral("DESC") : QStringLiteral("ASC");
-    const QList<QListWidgetItem *> selected = lsSource->selectedItems();
-    if (selected.isEmpty())
+    const auto [selected, first] = takeSelected(*lsSource);
+    if (first < 0)
         return;
-    int first = lsSource->count();
-    for (QListWidgetItem *item : selected)
-        first = std::min(first, lsSource->row(item));
-    for (int row = 0; row < lsSource->count();) {
-        QListWidgetItem *item = lsSource->item(row);
-        if (!item->isSelected()) {
-            ++row;
-            continue;
-        }
-        auto *entry = new QListWidgetItem(item->text() + QLatin1Char(' ') + direction);
-        entry->setData(Qt::UserRole, item->data(Qt::UserRole));
-        lsDest->addItem(entry);
-        delete lsSource->takeItem(row);
+    for (QListWidgetItem *item : selected) {
+        item->setText(item->text() + QLatin1Char(' ') + direction);
+        item->setSelected(false);
+        lsDest->addItem(item);
     }
     selectNear(*lsSource, first);
 }
 
 void TfmSortujDowolnieQuery::moveBack()
 {
-    const QList<QListWidgetItem *> selected = lsDest->selectedItems();
-    if (selected.isEmpty())
+    const auto [selected, first] = takeSelected(*lsDest);
+    if (first < 0)
         return;
-    int first = lsDest->count();
-    for (QListWidgetItem *item : selected)
-        first = std::min(first, lsDest->row(item));
-    for (int row = 0; row < lsDest->count();) {
-        QListWidgetItem *item = lsDest->item(row);
-        if (!item->isSelected()) {
-            ++row;
-            continue;
-        }
+    for (QListWidgetItem *item : selected) {
         QString name = item->text();
         const qsizetype asc = name.indexOf(QLatin1String(" ASC"));
         name.truncate(asc >= 0 ? asc : name.indexOf(QLatin1String(" DESC")));
-        auto *entry = new QListWidgetItem(name);
-        entry->setData(Qt::UserRole, item->data(Qt::UserRole));
-        lsSource->addItem(entry);
-        delete lsDest->takeItem(row);
+        item->setText(name);
+        item->setSelected(false);
+        lsSource->addItem(item);
     }
     selectNear(*lsDest, first);
 }

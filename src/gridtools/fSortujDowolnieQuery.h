@@ -61,6 +61,7 @@ private:
     void moveToChosen();
     void moveBack();
     void reorder(const QPoint &at);
+    static std::pair<QList<QListWidgetItem *>, int> takeSelected(QListWidget &list);
     // Focus on the list and its entry at the position selected, or its last when beyond the end.
     static void selectNear(QListWidget &list, int row);
 };
