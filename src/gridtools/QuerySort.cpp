@@ -130,7 +130,7 @@ QStringList withOrderBy(const QStringList &lines, const QString &clause)
     return sorted;
 }
 
-bool SortQuery(Query &query, const QString &clause)
+bool SortQuery(Query &query, QString clause)
 {
     // One field: its value is found again; a name that is no field is refused before anything
     // changes. Several fields: the record itself is found again by all its values.

@@ -24,8 +24,9 @@ QStringList withOrderBy(const QStringList &lines, const QString &clause);
 // whose value the field held is found again (a partial, case-sensitive locate); for several, the
 // record that was current is found again by all its values when it is still in the result.
 // EDatabaseError for a single name that names no field, before anything changes. When the engine
-// rejects the new text, the old text is put back, the query opened again and false returned.
-bool SortQuery(Query &query, const QString &clause);
+// rejects the new text, the old text is put back, the query opened again and false returned. The
+// clause is taken by value: a field's name goes with its field when the query closes.
+bool SortQuery(Query &query, QString clause);
 
 // The field names of the first "ORDER" of the SQL text and what follows it, read by character
 // position: past "ORDER", blanks and two more characters (the word BY), then the first word of

@@ -94,8 +94,9 @@ TEST_F(Popup, SortEntriesAndTheColumnSortTheQuery)
     selectCell(0, 3); // CENA
     popup->sortByColumn->trigger();
     EXPECT_EQ(column("CENA"), (QStringList{"3", "7,25", "10,5", "12"}));
-    // The grid keeps the record it was on.
-    EXPECT_EQ(query.fieldByName("NAZWA")->asString(), QStringLiteral("kowalczyk"));
+    // The grid keeps the record it was on: the first by name, Kowalski.
+    EXPECT_EQ(query.fieldByName("NAZWA")->asString(), QStringLiteral("Kowalski"));
+    EXPECT_EQ(query.recNo(), 2);
     EXPECT_EQ(grid->currentIndex().row(), query.recNo());
     EXPECT_TRUE(ui.errors.isEmpty());
 }
