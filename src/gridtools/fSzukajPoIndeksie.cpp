@@ -18,14 +18,13 @@ TfmSzukajPoIndeksie::TfmSzukajPoIndeksie(QWidget *parent) : QDialog(parent)
     BitBtn1->setDefault(true);
     BitBtn2 = new QPushButton(QStringLiteral("Anuluj"), this);
     BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    sgWarunek = new QTableWidget(0, 1, this);
+    sgWarunek = new QTableWidget(0, 2, this);
     sgWarunek->setObjectName(QStringLiteral("sgWarunek"));
-    sgWarunek->setHorizontalHeaderLabels({QStringLiteral("Wartość")});
+    sgWarunek->setHorizontalHeaderLabels({QStringLiteral("Pole"), QStringLiteral("Wartość")});
+    sgWarunek->verticalHeader()->setVisible(false);
     sgWarunek->verticalHeader()->setDefaultSectionSize(20);
-    sgWarunek->verticalHeader()->setMinimumWidth(170);
     sgWarunek->horizontalHeader()->setDefaultSectionSize(170);
     sgWarunek->horizontalHeader()->setStretchLastSection(true);
-    sgWarunek->setCornerButtonEnabled(false);
     sgWarunek->setEditTriggers(QAbstractItemView::AllEditTriggers);
 
     auto *grid = new QGridLayout(this);
@@ -45,14 +44,17 @@ TfmSzukajPoIndeksie::TfmSzukajPoIndeksie(QWidget *parent) : QDialog(parent)
 
 void TfmSzukajPoIndeksie::setFields(const QStringList &names)
 {
-    // The heading "Pole" stands over the names, which are the grid's fixed first column.
+    // The names stand in a fixed first column, the values are typed beside them.
     sgWarunek->setRowCount(static_cast<int>(names.size()));
-    sgWarunek->setVerticalHeaderLabels(names);
-    sgWarunek->model()->setHeaderData(0, Qt::Vertical, QStringLiteral("Pole"), Qt::ToolTipRole);
-    for (int r = 0; r < sgWarunek->rowCount(); ++r)
-        sgWarunek->setItem(r, 0, new QTableWidgetItem(QString()));
+    for (int r = 0; r < sgWarunek->rowCount(); ++r) {
+        auto *name = new QTableWidgetItem(names[r]);
+        name->setFlags(Qt::ItemIsEnabled);
+        name->setBackground(palette().button());
+        sgWarunek->setItem(r, 0, name);
+        sgWarunek->setItem(r, 1, new QTableWidgetItem(QString()));
+    }
     if (!names.isEmpty())
-        sgWarunek->setCurrentCell(0, 0);
+        sgWarunek->setCurrentCell(0, 1);
 }
 
 int TfmSzukajPoIndeksie::fieldRows() const
@@ -62,12 +64,12 @@ int TfmSzukajPoIndeksie::fieldRows() const
 
 QString TfmSzukajPoIndeksie::fieldAt(int row) const
 {
-    const QTableWidgetItem *item = sgWarunek->verticalHeaderItem(row);
+    const QTableWidgetItem *item = sgWarunek->item(row, 0);
     return item ? item->text() : QString();
 }
 
 QString TfmSzukajPoIndeksie::valueAt(int row) const
 {
-    const QTableWidgetItem *item = sgWarunek->item(row, 0);
+    const QTableWidgetItem *item = sgWarunek->item(row, 1);
     return item ? item->text() : QString();
 }

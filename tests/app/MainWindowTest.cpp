@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -722,4 +723,45 @@ TEST_F(WindowTest, ColumnsBeyondThePageAreNamedInTheStatusBar)
     win.controls().btnPreview->click();
     EXPECT_EQ(ui.take(), QStringList{"preview: Szeroki (1 str.)"});
     EXPECT_EQ(win.statusText(), QStringLiteral("Kolumny poza szerokością strony: C"));
+}
+
+TEST_F(WindowTest, TheResultGridsPopupFiltersSortsAndSearches)
+{
+    const QDir demo(QStringLiteral(KWERIX_SOURCE_DIR "/examples/demo"));
+    for (const QString &name : demo.entryList(QDir::Files))
+        ASSERT_TRUE(QFile::copy(demo.filePath(name), path(name)));
+    TfrmKwerix &win = open();
+    MainWindowControls &c = win.controls();
+    select(win, static_cast<int>(listed().indexOf(QStringLiteral("Klienci według miast"))));
+    c.btnOpenSQL->click();
+    Query &result = win.session().result();
+    ASSERT_EQ(result.recordCount(), 11);
+    TDBGridPopupMenu &popup = *c.DBGridPopupMenu1;
+    popup.preparePopup();
+    if (!qEnvironmentVariableIsEmpty("KWERIX_SCREENSHOTS")) {
+        popup.popup(c.grdQRY->mapToGlobal(QPoint(40, 40)));
+        popup.grab().save(qEnvironmentVariable("KWERIX_SCREENSHOTS") + QStringLiteral("/popup.png"));
+        popup.hide();
+    }
+
+    // Sort by the column of the city, then filter by the cell of Kraków.
+    c.grdQRY->setCurrentIndex(c.grdQRY->model()->index(0, 2));
+    popup.sortByColumn->trigger();
+    EXPECT_EQ(result.sql().lines().last(), QStringLiteral(" ORDER BY MIASTO"));
+    c.grdQRY->setCurrentIndex(c.grdQRY->model()->index(3, 2));
+    popup.filterByCell->trigger();
+    EXPECT_EQ(result.filter(), QStringLiteral("MIASTO= 'Kraków'"));
+    EXPECT_EQ(result.recordCount(), 2);
+
+    // "Szukaj..." through the real dialog.
+    popup.filterOnOff->trigger();
+    ui.dialogs.steps.push_back([](QDialog &d) {
+        d.findChild<QLineEdit *>(QStringLiteral("edWartosc"))->setText(QStringLiteral("hotel"));
+        d.findChild<QComboBox *>(QStringLiteral("cbPole"))->setCurrentText(QStringLiteral("NAZWA"));
+        return int(QDialog::Accepted);
+    });
+    popup.search->trigger();
+    EXPECT_EQ(result.fieldByName(QStringLiteral("NAZWA"))->asString(), QStringLiteral("Hotel Nad Jeziorem Łebsko"));
+    EXPECT_EQ(c.grdQRY->currentIndex().row(), result.recNo());
+    EXPECT_EQ(ui.take(), QStringList{"dialog: Szukanie rekordu"});
 }

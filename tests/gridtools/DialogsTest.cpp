@@ -31,10 +31,24 @@ QStringList entries(const QListWidget &list)
     return texts;
 }
 
+// Saves a picture of the dialog when KWERIX_SCREENSHOTS names a folder.
+void screenshot(QDialog &dialog)
+{
+    const QString folder = qEnvironmentVariable("KWERIX_SCREENSHOTS");
+    if (folder.isEmpty())
+        return;
+    dialog.show();
+    dialog.grab().save(folder + QLatin1Char('/') + dialog.objectName() + QStringLiteral(".png"));
+}
+
 template <class Dialog>
 std::function<int(QDialog &)> step(std::function<int(Dialog &)> fill)
 {
-    return [fill](QDialog &dialog) { return fill(dynamic_cast<Dialog &>(dialog)); };
+    return [fill](QDialog &dialog) {
+        const int result = fill(dynamic_cast<Dialog &>(dialog));
+        screenshot(dialog);
+        return result;
+    };
 }
 
 // ---- the record filter -----------------------------------------------------------------------------
@@ -272,7 +286,7 @@ TEST_F(IndexSearch, OnlyTextFieldsTakePartWithoutAValue)
     ui.dialogs.steps.push_back(step<TfmSzukajPoIndeksie>([](TfmSzukajPoIndeksie &d) {
         EXPECT_EQ(d.fieldRows(), 2);
         EXPECT_EQ(d.fieldAt(0), QStringLiteral("NAZWA"));
-        d.sgWarunek->item(0, 0)->setText("now");
+        d.sgWarunek->item(0, 1)->setText("now");
         return int(QDialog::Accepted);
     }));
     TDBSzukaniePoIndeksie finder;
