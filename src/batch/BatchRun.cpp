@@ -8,6 +8,7 @@
 #include "platform/Paths.h"
 #include "platform/RegionalSettings.h"
 #include "platform/TextFile.h"
+#include "chart/ChartFile.h"
 #include "query/RunState.h"
 #include "report/ReportDocument.h"
 #include "session/QueryRunner.h"
@@ -127,31 +128,51 @@ void printResult(const DataSet &result)
 BatchOptions BatchOptions::parse(const QStringList &args)
 {
     BatchOptions options;
+    const std::pair<const char *, bool BatchOptions::*> flags[] = {
+        {"--lines", &BatchOptions::lines}, {"--flat", &BatchOptions::flat},   {"--stack", &BatchOptions::stack},
+        {"--stack100", &BatchOptions::stack100}, {"--marks", &BatchOptions::marks},
+    };
+    const std::pair<const char *, std::optional<QString> BatchOptions::*> values[] = {
+        {"--date", &BatchOptions::date}, {"--export", &BatchOptions::exportName}, {"--pdf", &BatchOptions::pdf},
+        {"--x", &BatchOptions::x},       {"--y", &BatchOptions::y},               {"--series", &BatchOptions::series},
+        {"--png", &BatchOptions::png},   {"--svg", &BatchOptions::svg},           {"--size", &BatchOptions::size},
+    };
     for (int i = 0; i < args.size(); ++i) {
         const QString &arg = args.at(i);
         if (!arg.startsWith(QLatin1String("--"))) {
             options.words.append(arg);
             continue;
         }
+        options.given.append(arg.mid(2));
+        const auto flag = std::find_if(std::begin(flags), std::end(flags), [&](const auto &f) { return arg == QLatin1String(f.first); });
+        if (flag != std::end(flags)) {
+            options.*(flag->second) = true;
+            continue;
+        }
         if (i + 1 >= args.size())
             throw EUsage(QStringLiteral("%1 needs a value").arg(arg));
         const QString value = args.at(++i);
-        if (arg == QLatin1String("--param")) {
+        const auto named = std::find_if(std::begin(values), std::end(values), [&](const auto &v) { return arg == QLatin1String(v.first); });
+        if (named != std::end(values)) {
+            options.*(named->second) = value;
+        } else if (arg == QLatin1String("--param")) {
             const qsizetype equals = value.indexOf(QLatin1Char('='));
             if (equals <= 0)
                 throw EUsage(QStringLiteral("--param takes NAME=VALUE"));
             options.params.insert(value.left(equals).toLower(), value.mid(equals + 1));
-        } else if (arg == QLatin1String("--date")) {
-            options.date = value;
-        } else if (arg == QLatin1String("--export")) {
-            options.exportName = value;
-        } else if (arg == QLatin1String("--pdf")) {
-            options.pdf = value;
         } else {
             throw EUsage(QStringLiteral("unknown option %1").arg(arg));
         }
     }
     return options;
+}
+
+void BatchOptions::allowOnly(const QString &command, const QStringList &options) const
+{
+    for (const QString &option : given) {
+        if (!options.contains(option))
+            throw EUsage(QStringLiteral("%1 takes no --%2").arg(command, option));
+    }
 }
 
 std::optional<QString> BatchOptions::param(const QString &name) const
@@ -193,7 +214,8 @@ struct BatchSession {
 
 int runQuery(const QString &catalogueDirectory, const QString &command, const BatchOptions &options)
 {
-    if (options.words.size() != 1 || options.pdf)
+    options.allowOnly(command, {QStringLiteral("param"), QStringLiteral("date"), QStringLiteral("export")});
+    if (options.words.size() != 1)
         throw EUsage(QStringLiteral("%1 takes one %2 and the options --param, --date and --export")
                          .arg(command, command == QLatin1String("run") ? QStringLiteral("TITLE") : QStringLiteral("FILE")));
     BatchSession batch(catalogueDirectory, options);
@@ -212,7 +234,8 @@ int runQuery(const QString &catalogueDirectory, const QString &command, const Ba
 
 int writeReport(const QString &catalogueDirectory, const BatchOptions &options)
 {
-    if (options.words.size() != 1 || !options.pdf || options.exportName)
+    options.allowOnly(QStringLiteral("report"), {QStringLiteral("param"), QStringLiteral("date"), QStringLiteral("pdf")});
+    if (options.words.size() != 1 || !options.pdf)
         throw EUsage(QStringLiteral("report takes one TITLE, --pdf FILE and the options --param and --date"));
     BatchSession batch(catalogueDirectory, options);
     const QString &title = options.words.first();
@@ -223,6 +246,52 @@ int writeReport(const QString &catalogueDirectory, const BatchOptions &options)
         if (!outside.isEmpty())
             printError(QStringLiteral("Kolumny poza szerokością strony: ") + outside.join(QStringLiteral(", ")));
         report->writePdf(*options.pdf);
+    } catch (const EAbort &) {
+        return 1;
+    }
+    return 0;
+}
+
+namespace {
+
+QSize chartSize(const std::optional<QString> &text)
+{
+    if (!text)
+        return QSize(1280, 800);
+    const QStringList parts = text->toLower().split(QLatin1Char('x'));
+    bool wide = false, high = false;
+    const int width = parts.size() == 2 ? parts[0].toInt(&wide) : 0, height = parts.size() == 2 ? parts[1].toInt(&high) : 0;
+    if (!wide || !high || width < 100 || height < 100 || width > 20000 || height > 20000)
+        throw EUsage(QStringLiteral("--size takes WIDTHxHEIGHT, each from 100 to 20000 pixels"));
+    return QSize(width, height);
+}
+
+} // namespace
+
+int writeChart(const QString &catalogueDirectory, const BatchOptions &options)
+{
+    options.allowOnly(QStringLiteral("chart"),
+                      {"param", "date", "x", "y", "series", "lines", "flat", "stack", "stack100", "marks", "png", "svg", "pdf",
+                       "size"});
+    const int files = (options.png ? 1 : 0) + (options.svg ? 1 : 0) + (options.pdf ? 1 : 0);
+    if (options.words.size() != 1 || !options.x || !options.y || files != 1 || (options.stack && options.stack100))
+        throw EUsage(QStringLiteral("chart takes one TITLE, --x FIELD, --y FIELD and one of --png, --svg or --pdf FILE"));
+    const QSize size = chartSize(options.size);
+    ChartOptions look;
+    look.shape = options.lines ? ChartOptions::Shape::Lines : ChartOptions::Shape::Bars;
+    look.threeD = !options.flat;
+    look.arrangement = options.stack ? ChartOptions::Arrangement::Stacked
+        : options.stack100           ? ChartOptions::Arrangement::Stacked100
+                                     : ChartOptions::Arrangement::SideBySide;
+    look.marks = options.marks;
+    BatchSession batch(catalogueDirectory, options);
+    try {
+        batch.run(QStringLiteral("run"), options.words.first());
+        const ChartData data = aggregateChart(batch.session.result(), *options.x, *options.y, options.series.value_or(QString()));
+        if (data.skippedRows > 0)
+            printError(QStringLiteral("Pominięte wiersze (X poza osią lub brak Y): %1").arg(data.skippedRows));
+        const ChartFormat format = options.png ? ChartFormat::Png : options.svg ? ChartFormat::Svg : ChartFormat::Pdf;
+        writeChartFile(data, look, *(options.png ? options.png : options.svg ? options.svg : options.pdf), format, size);
     } catch (const EAbort &) {
         return 1;
     }

@@ -26,10 +26,17 @@ struct BatchOptions {
     std::optional<QString> date;
     std::optional<QString> exportName;
     std::optional<QString> pdf;
+    // The chart's fields, files and size.
+    std::optional<QString> x, y, series, png, svg, size;
+    bool lines = false, flat = false, stack = false, stack100 = false, marks = false;
     QStringList words;
+    // The options given, without "--", in order.
+    QStringList given;
 
     static BatchOptions parse(const QStringList &args);
     std::optional<QString> param(const QString &name) const;
+    // EUsage naming the first option given that the command does not take.
+    void allowOnly(const QString &command, const QStringList &options) const;
 };
 
 // "run TITLE" and "sql FILE": the statements run as the window runs them, the result printed to
@@ -38,3 +45,6 @@ struct BatchOptions {
 int runQuery(const QString &catalogueDirectory, const QString &command, const BatchOptions &options);
 // "report TITLE --pdf FILE": the run as for "run", then the report of its result written as PDF.
 int writeReport(const QString &catalogueDirectory, const BatchOptions &options);
+// "chart TITLE --x FIELD --y FIELD ... (--png|--svg|--pdf) FILE": the run as for "run", then the
+// chart of its result written to the file.
+int writeChart(const QString &catalogueDirectory, const BatchOptions &options);

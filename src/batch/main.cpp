@@ -17,6 +17,9 @@ const char kUsage[] =
     "usage: kwerix-batch run TITLE [--param NAME=VALUE]... [--date DATE] [--export NAME]\n"
     "       kwerix-batch sql FILE [--param NAME=VALUE]... [--date DATE] [--export NAME]\n"
     "       kwerix-batch report TITLE --pdf FILE [--param NAME=VALUE]... [--date DATE]\n"
+    "       kwerix-batch chart TITLE --x FIELD --y FIELD [--series FIELD] [--lines] [--flat]\n"
+    "                          [--stack|--stack100] [--marks] (--png|--svg|--pdf) FILE [--size WxH]\n"
+    "                          [--param NAME=VALUE]... [--date DATE]\n"
     "       kwerix-batch xls2csv NAME\n";
 
 int usage(const QString &problem = QString())
@@ -50,6 +53,8 @@ int dispatch(const QString &command, const QStringList &args)
         return runQuery(QCoreApplication::applicationDirPath(), command, BatchOptions::parse(args));
     if (command == QLatin1String("report"))
         return writeReport(QCoreApplication::applicationDirPath(), BatchOptions::parse(args));
+    if (command == QLatin1String("chart"))
+        return writeChart(QCoreApplication::applicationDirPath(), BatchOptions::parse(args));
     throw EUsage(QStringLiteral("unknown command %1").arg(command));
 }
 

@@ -1,0 +1,249 @@
+#include "ChartData.h"
+
+#include "db/DataSet.h"
+#include "db/Field.h"
+
+#include <QHash>
+#include <QLocale>
+#include <cmath>
+
+namespace {
+
+bool isDate(FieldType type)
+{
+    return type == FieldType::ftDate || type == FieldType::ftDateTime;
+}
+
+int digits(const char *text, int count)
+{
+    int value = 0;
+    for (int i = 0; i < count; ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return -1;
+        value = value * 10 + (text[i] - '0');
+    }
+    return value;
+}
+
+// The day of a date field at a row as a Julian day number; true when it is a whole day (no time
+// of day). The engine keeps dates as ISO text, read here without making strings.
+bool dayOf(const Field &field, qsizetype row, double &day)
+{
+    qsizetype length = 0;
+    const char *iso = field.column().storage() == ColumnStore::Storage::Text ? field.column().textData(row, length) : nullptr;
+    const int year = length >= 10 && iso[4] == '-' && iso[7] == '-' ? digits(iso, 4) : -1;
+    const int month = year >= 0 ? digits(iso + 5, 2) : -1, date = year >= 0 ? digits(iso + 8, 2) : -1;
+    const QDate parsed(year, month, date);
+    if (!parsed.isValid()) {
+        day = 0;
+        return false;
+    }
+    day = static_cast<double>(parsed.toJulianDay());
+    // "2024-03-05", or a time of day that is midnight.
+    const QByteArray time = QByteArray::fromRawData(iso + 10, length - 10).mid(1);
+    return length == 10 || time == "00:00:00" || time == "00:00:00.000";
+}
+
+// The text of a field at a row as the raw bytes the engine keeps, for use as a key; the field's
+// text for other storage.
+QByteArray rawText(const Field &field, qsizetype row)
+{
+    if (field.isNullAt(row))
+        return QByteArray();
+    if (field.column().storage() == ColumnStore::Storage::Text) {
+        qsizetype length = 0;
+        const char *bytes = field.column().textData(row, length);
+        return QByteArray::fromRawData(bytes, length);
+    }
+    return field.asStringAt(row).toUtf8();
+}
+
+// The X value of a row for numbers and dates; false for a null or unreadable value.
+bool numericX(const Field &field, qsizetype row, bool dates, double &x, bool &onCategory)
+{
+    if (field.isNullAt(row))
+        return false;
+    if (dates) {
+        onCategory = dayOf(field, row, x);
+        return x != 0 || onCategory;
+    }
+    x = field.asFloatAt(row);
+    onCategory = std::isfinite(x) && x == std::floor(x);
+    return std::isfinite(x);
+}
+
+class Aggregation {
+public:
+    Aggregation(const DataSet &data, const Field &x, const Field &y, const Field *series)
+        : m_data(data), m_x(x), m_y(y), m_series(series)
+    {
+    }
+
+    ChartData run(int maxCategories)
+    {
+        const FieldType type = m_x.dataType();
+        m_chart.xKind = type == FieldType::ftString ? ChartData::XKind::Text
+            : isDate(type)                          ? ChartData::XKind::Date
+                                                    : ChartData::XKind::Number;
+        if (m_data.recordCount() == 0)
+            throw EChartError(QStringLiteral("Brak danych do wykresu"));
+        if (m_chart.xKind == ChartData::XKind::Text)
+            textCategories(maxCategories);
+        else
+            rangeCategories(maxCategories);
+        for (int record = 0; record < m_data.recordCount(); ++record)
+            add(m_data.rowOf(record));
+        return std::move(m_chart);
+    }
+
+private:
+    void tooMany(qint64 count, int maxCategories)
+    {
+        throw EChartError(QStringLiteral("Na osi X byłoby %1 wartości, a wykres może ich pokazać najwyżej %2. "
+                                         "Wybierz inne pole osi X lub zawęź wynik.")
+                              .arg(QLocale(QLocale::Polish).toString(count).replace(QChar(0xA0), QLatin1Char(' ')),
+                                   QLocale(QLocale::Polish).toString(maxCategories).replace(QChar(0xA0), QLatin1Char(' '))));
+    }
+
+    void textCategories(int maxCategories)
+    {
+        for (int record = 0; record < m_data.recordCount(); ++record) {
+            const QString label = m_x.asStringAt(m_data.rowOf(record));
+            if (m_textIndex.contains(label))
+                continue;
+            if (m_chart.labels.size() >= maxCategories)
+                tooMany(m_chart.labels.size() + 1, maxCategories);
+            m_textIndex.insert(label, static_cast<int>(m_chart.labels.size()));
+            m_chart.xs.push_back(static_cast<double>(m_chart.labels.size()));
+            m_chart.labels.append(label);
+        }
+    }
+
+    void rangeCategories(int maxCategories)
+    {
+        const bool dates = m_chart.xKind == ChartData::XKind::Date;
+        bool any = false;
+        for (int record = 0; record < m_data.recordCount(); ++record) {
+            double x;
+            bool onCategory = false;
+            if (!numericX(m_x, m_data.rowOf(record), dates, x, onCategory))
+                continue;
+            m_min = any ? std::min(m_min, x) : x;
+            m_max = any ? std::max(m_max, x) : x;
+            any = true;
+        }
+        if (!any)
+            throw EChartError(QStringLiteral("Brak danych do wykresu"));
+        m_min = std::ceil(m_min);
+        m_max = std::floor(m_max);
+        const double count = m_max - m_min + 1;
+        if (count > maxCategories)
+            tooMany(static_cast<qint64>(count), maxCategories);
+        const QLocale c = QLocale::c();
+        for (double x = m_min; x <= m_max; ++x) {
+            m_chart.xs.push_back(x);
+            m_chart.labels.append(dates ? QDate::fromJulianDay(static_cast<qint64>(x)).toString(QStringLiteral("dd.MM.yyyy"))
+                                        : c.toString(static_cast<qint64>(x)));
+        }
+    }
+
+    int categoryOf(qsizetype row)
+    {
+        if (m_chart.xKind == ChartData::XKind::Text) {
+            const QByteArray raw = rawText(m_x, row);
+            auto known = m_rawCategories.constFind(raw);
+            if (known == m_rawCategories.constEnd())
+                known = m_rawCategories.insert(QByteArray(raw.constData(), raw.size()),
+                                               m_textIndex.value(m_x.asStringAt(row), -1));
+            return *known;
+        }
+        double x;
+        bool onCategory = false;
+        if (!numericX(m_x, row, m_chart.xKind == ChartData::XKind::Date, x, onCategory) || !onCategory || x < m_min
+            || x > m_max)
+            return -1;
+        return static_cast<int>(x - m_min);
+    }
+
+    ChartSeries &seriesOf(qsizetype row)
+    {
+        // The key is made once per distinct value the engine holds, not once per row.
+        const QByteArray raw = m_series ? rawText(*m_series, row) : QByteArray();
+        auto known = m_rawSeries.constFind(raw);
+        if (known == m_rawSeries.constEnd())
+            known = m_rawSeries.insert(QByteArray(raw.constData(), raw.size()), seriesIndex(row));
+        return m_chart.series[static_cast<size_t>(*known)];
+    }
+
+    int seriesIndex(qsizetype row)
+    {
+        const QString value = m_series ? m_series->asStringAt(row) : QString();
+        const QString key = nazwaSerii(value);
+        const QString folded = key.toCaseFolded();
+        auto it = m_seriesIndex.constFind(folded);
+        if (it == m_seriesIndex.constEnd()) {
+            const std::vector<QColor> &colours = seriesColours();
+            ChartSeries series{key, value, colours[m_chart.series.size() % colours.size()],
+                               std::vector<double>(m_chart.xs.size(), 0.0)};
+            m_chart.series.push_back(std::move(series));
+            it = m_seriesIndex.insert(folded, static_cast<int>(m_chart.series.size()) - 1);
+        }
+        return *it;
+    }
+
+    void add(qsizetype row)
+    {
+        ChartSeries &series = seriesOf(row);
+        const int category = categoryOf(row);
+        if (category < 0 || m_y.isNullAt(row)) {
+            ++m_chart.skippedRows;
+            return;
+        }
+        series.values[static_cast<size_t>(category)] += m_y.asFloatAt(row);
+    }
+
+    const DataSet &m_data;
+    const Field &m_x, &m_y;
+    const Field *m_series;
+    ChartData m_chart;
+    QHash<QString, int> m_textIndex;
+    QHash<QString, int> m_seriesIndex;
+    QHash<QByteArray, int> m_rawSeries;
+    QHash<QByteArray, int> m_rawCategories;
+    double m_min = 0, m_max = 0;
+};
+
+} // namespace
+
+const std::vector<QColor> &seriesColours()
+{
+    static const std::vector<QColor> colours = {
+        Qt::red, QColor(0, 128, 0), Qt::yellow, Qt::blue, Qt::white, Qt::gray, QColor(255, 0, 255), QColor(0, 128, 128),
+        QColor(0, 0, 128), QColor(128, 0, 0), QColor(0, 255, 0), QColor(128, 128, 0), QColor(128, 0, 128),
+        QColor(192, 192, 192), QColor(0, 255, 255), Qt::black,
+    };
+    return colours;
+}
+
+QString nazwaSerii(const QString &value)
+{
+    QString key;
+    for (const QChar c : value) {
+        if (c.unicode() < 128 && c.isLetterOrNumber())
+            key += c;
+    }
+    if (!value.isEmpty() && value[0].isDigit())
+        key.prepend(QLatin1Char('s'));
+    return key;
+}
+
+ChartData aggregateChart(const DataSet &data, const QString &xField, const QString &yField, const QString &seriesField,
+                         int maxCategories)
+{
+    const Field *x = data.fieldByName(xField);
+    const Field *y = data.fieldByName(yField);
+    const Field *series = seriesField.trimmed().isEmpty() ? nullptr : data.fieldByName(seriesField);
+    ChartData chart = Aggregation(data, *x, *y, series).run(maxCategories);
+    chart.valueName = y->fieldName();
+    return chart;
+}

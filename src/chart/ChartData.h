@@ -1,0 +1,58 @@
+#pragma once
+
+#include "platform/Errors.h"
+
+#include <QColor>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+class DataSet;
+
+// One series of a chart: its key, its name in the legend (the series field's value as first met,
+// Polish letters and all), its colour and one summed Y per category.
+struct ChartSeries {
+    QString key;
+    QString name;
+    QColor colour;
+    std::vector<double> values;
+};
+
+// What a chart shows: the categories of the X axis and the series over them.
+struct ChartData {
+    enum class XKind { Text, Number, Date };
+    XKind xKind = XKind::Text;
+    // The categories in order: the X values of the points (text X: 0, 1, 2 ...; numbers: the
+    // value; dates: the day as a Julian day number) and their labels.
+    std::vector<double> xs;
+    QStringList labels;
+    std::vector<ChartSeries> series;
+    // The Y field's name: the legend's name of a series without a key.
+    QString valueName;
+    // Rows left out: an X that falls on no category (a fraction, a time of day), a null X or a
+    // null Y.
+    int skippedRows = 0;
+
+    bool empty() const { return series.empty(); }
+};
+
+// The chart cannot be drawn: the text says why (in Polish).
+class EChartError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// The 16 colours of the series, in order; further series take them again from the start.
+const std::vector<QColor> &seriesColours();
+
+// The series key of a series field's value: its ASCII letters and digits in order, "s" in front
+// when it begins with a digit.
+QString nazwaSerii(const QString &value);
+
+// Sums the Y field per series and category over the records of the data set that its filter lets
+// through. Text X: the distinct values in order of first appearance; integers: every whole number
+// from the smallest to the largest; dates: every day. Series keys that differ only in letter case
+// share a series. EChartError "Brak danych do wykresu" for no rows, and for more categories than
+// maxCategories; EDatabaseError for a field name that names no field.
+ChartData aggregateChart(const DataSet &data, const QString &xField, const QString &yField,
+                         const QString &seriesField, int maxCategories = 10000);

@@ -1,0 +1,432 @@
+#include "ChartView.h"
+
+#include "platform/Numbers.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPaintDevice>
+
+#include <cmath>
+
+namespace {
+
+constexpr double kBarGroupShare = 0.7; // of a category's width
+const QColor kWallLine(0x80, 0x80, 0x80);
+const QColor kGridLine(0xd0, 0xd0, 0xd0);
+const QColor kFloor(0xec, 0xec, 0xec);
+const QColor kMarkFill(0xff, 0xff, 0xe1);
+
+QFont chartFont(double points = 8)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(points);
+    return font;
+}
+
+// A value as a mark or a tick shows it: digits in groups of three, at most two decimals, the
+// regional separator.
+QString valueText(double value)
+{
+    const QString plain = numbers::formatFloat(std::round(value * 100) / 100);
+    if (plain.contains(QLatin1Char('E')))
+        return plain;
+    const qsizetype digitsFrom = plain.startsWith(QLatin1Char('-')) ? 1 : 0;
+    qsizetype digitsTo = digitsFrom;
+    while (digitsTo < plain.size() && plain[digitsTo].isDigit())
+        ++digitsTo;
+    QString grouped = plain;
+    for (qsizetype at = digitsTo - 3; at > digitsFrom; at -= 3)
+        grouped.insert(at, QLatin1Char(' '));
+    return grouped;
+}
+
+QPolygonF quad(QPointF a, QPointF b, QPointF c, QPointF d)
+{
+    return QPolygonF({a, b, c, d});
+}
+
+} // namespace
+
+// ---- axes ------------------------------------------------------------------------------------------
+
+void ChartAxes::fit(const ChartData &data, const ChartOptions &options)
+{
+    automatic = true;
+    xMin = data.xs.empty() ? 0 : data.xs.front() - 0.5;
+    xMax = data.xs.empty() ? 1 : data.xs.back() + 0.5;
+    double low = 0, high = 0;
+    const bool stacked = options.shape == ChartOptions::Shape::Bars && options.arrangement != ChartOptions::Arrangement::SideBySide;
+    for (size_t c = 0; c < data.xs.size(); ++c) {
+        double positive = 0, negative = 0;
+        for (const ChartSeries &series : data.series) {
+            const double v = series.values[c];
+            if (stacked) {
+                (v >= 0 ? positive : negative) += v;
+            } else {
+                high = std::max(high, v);
+                low = std::min(low, v);
+            }
+        }
+        if (stacked && options.arrangement == ChartOptions::Arrangement::Stacked100) {
+            const double total = positive - negative;
+            if (total > 0) {
+                high = std::max(high, positive / total * 100);
+                low = std::min(low, negative / total * 100);
+            }
+        } else if (stacked) {
+            high = std::max(high, positive);
+            low = std::min(low, negative);
+        }
+    }
+    const double room = (high - low) * 0.05;
+    yMax = high > 0 ? high + room : high;
+    yMin = low < 0 ? low - room : low;
+    if (yMax <= yMin)
+        yMax = yMin + 1;
+}
+
+void ChartAxes::zoom(double percent)
+{
+    const auto scale = [percent](double &min, double &max) {
+        const double middle = (min + max) / 2, half = (max - min) / 2 * 100 / percent;
+        min = middle - half;
+        max = middle + half;
+    };
+    scale(xMin, xMax);
+    scale(yMin, yMax);
+    automatic = false;
+}
+
+void ChartAxes::shift(Axis axis, double percent)
+{
+    double &min = axis == Axis::Bottom ? xMin : yMin;
+    double &max = axis == Axis::Bottom ? xMax : yMax;
+    const double by = (max - min) * percent / 100;
+    min += by;
+    max += by;
+    automatic = false;
+}
+
+// ---- layout ----------------------------------------------------------------------------------------
+
+struct ChartView::Frame {
+    double u = 1;    // one screen pixel, in the device's units
+    QRectF front;    // where the values are drawn
+    QPointF depth;   // from the front to the back wall; none when flat
+    QRectF legend;
+    QFont font;
+    double xMin, xMax, yMin, yMax;
+    bool staggered = false; // category labels on two rows, every other one lower
+
+    double px(double x) const { return front.left() + (x - xMin) / (xMax - xMin) * front.width(); }
+    double py(double y) const { return front.bottom() - (y - yMin) / (yMax - yMin) * front.height(); }
+    // One unit of the X axis in the device's units.
+    double unit() const { return front.width() / (xMax - xMin); }
+};
+
+ChartView::ChartView(const ChartData &data, const ChartOptions &options, const ChartAxes &axes)
+    : m_data(data), m_options(options), m_axes(axes)
+{
+    m_totals.assign(data.xs.size(), 0.0);
+    for (const ChartSeries &series : data.series) {
+        for (size_t c = 0; c < series.values.size(); ++c)
+            m_totals[c] += std::fabs(series.values[c]);
+    }
+}
+
+std::vector<double> ChartView::ticks(double min, double max, int count)
+{
+    std::vector<double> values;
+    if (!(max > min) || count < 1)
+        return values;
+    const double raw = (max - min) / count;
+    const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
+    double step = magnitude;
+    for (const double factor : {1.0, 2.0, 5.0, 10.0}) {
+        step = factor * magnitude;
+        if (step >= raw)
+            break;
+    }
+    for (double v = std::ceil(min / step) * step; v <= max + step * 1e-9; v += step)
+        values.push_back(std::fabs(v) < step * 1e-9 ? 0.0 : v);
+    return values;
+}
+
+QString ChartView::legendName(const ChartSeries &series) const
+{
+    return series.key.isEmpty() ? m_data.valueName : series.name;
+}
+
+ChartView::Frame ChartView::layOut(QPainter &painter, const QRectF &area) const
+{
+    Frame f;
+    f.u = painter.device() ? painter.device()->logicalDpiY() / 96.0 : 1.0;
+    f.font = chartFont();
+    f.xMin = m_axes.xMin;
+    f.xMax = m_axes.xMax;
+    f.yMin = m_axes.yMin;
+    f.yMax = m_axes.yMax;
+    const QFontMetricsF metrics(f.font, painter.device());
+    const double gap = 10 * f.u;
+
+    double legendWidth = 0;
+    for (const ChartSeries &series : m_data.series)
+        legendWidth = std::max(legendWidth, metrics.horizontalAdvance(legendName(series)));
+    const bool legend = legendWidth > 0;
+    if (legend) {
+        legendWidth += 26 * f.u;
+        const double height = m_data.series.size() * metrics.height() * 1.3 + 10 * f.u;
+        f.legend = QRectF(area.right() - gap - legendWidth, area.top() + gap, legendWidth,
+                          std::min(height, area.height() - 2 * gap));
+    }
+    double labelWidth = 0;
+    for (const double tick : ticks(f.yMin, f.yMax, 8))
+        labelWidth = std::max(labelWidth, metrics.horizontalAdvance(valueText(tick)));
+    double labelHeight = metrics.height();
+    if (m_data.xKind == ChartData::XKind::Date)
+        labelHeight = metrics.horizontalAdvance(QStringLiteral("00.00.0000"));
+    const double top = area.top() + gap + (m_options.marks ? metrics.height() * 1.5 : 0);
+    QRectF plot(QPointF(area.left() + gap + labelWidth + 6 * f.u, top),
+                QPointF(area.right() - gap - (legend ? legendWidth + gap : 0), area.bottom() - gap - labelHeight - 6 * f.u));
+    if (plot.width() < 10 || plot.height() < 10)
+        plot = area;
+    const double d = m_options.threeD ? std::min(plot.width(), plot.height()) * 0.045 : 0;
+    f.depth = QPointF(d, -d);
+    f.front = QRectF(plot.left(), plot.top() + d, plot.width() - d, plot.height() - d);
+    // Text labels wider than their category but not than two take two rows.
+    if (m_data.xKind == ChartData::XKind::Text) {
+        double widest = 0;
+        for (const QString &label : m_data.labels)
+            widest = std::max(widest, metrics.horizontalAdvance(label) + 6 * f.u);
+        if (widest > f.unit() && widest <= 2 * f.unit()) {
+            f.staggered = true;
+            f.front.setBottom(f.front.bottom() - metrics.height());
+        }
+    }
+    return f;
+}
+
+QRectF ChartView::plotRect(QPainter &painter, const QRectF &area) const
+{
+    return layOut(painter, area).front;
+}
+
+// ---- painting --------------------------------------------------------------------------------------
+
+void ChartView::paint(QPainter &painter, const QRectF &area) const
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillRect(area, Qt::white);
+    const Frame frame = layOut(painter, area);
+    painter.setFont(frame.font);
+    paintWalls(painter, frame);
+    paintAxes(painter, frame);
+    painter.save();
+    // Series stay within the walls when zoomed or shifted.
+    painter.setClipRect(frame.front.united(frame.front.translated(frame.depth)));
+    if (m_options.shape == ChartOptions::Shape::Bars)
+        paintBars(painter, frame);
+    else
+        paintLines(painter, frame);
+    if (m_options.marks)
+        paintMarks(painter, frame);
+    painter.restore();
+    paintLegend(painter, frame);
+    painter.restore();
+}
+
+void ChartView::paintWalls(QPainter &painter, const Frame &f) const
+{
+    const QRectF &front = f.front;
+    const QRectF back = front.translated(f.depth);
+    painter.setPen(QPen(kWallLine, f.u));
+    if (!f.depth.isNull()) {
+        painter.setBrush(kFloor);
+        painter.drawPolygon(quad(front.bottomLeft(), front.bottomRight(), back.bottomRight(), back.bottomLeft()));
+        painter.drawPolygon(quad(front.bottomLeft(), front.topLeft(), back.topLeft(), back.bottomLeft()));
+    }
+    painter.setBrush(Qt::white);
+    painter.drawRect(back);
+    painter.setPen(QPen(kGridLine, f.u));
+    for (const double tick : ticks(f.yMin, f.yMax, 8)) {
+        const double y = f.py(tick);
+        painter.drawLine(QPointF(back.left(), y + f.depth.y()), QPointF(back.right(), y + f.depth.y()));
+        if (!f.depth.isNull())
+            painter.drawLine(QPointF(front.left(), y), QPointF(back.left(), y + f.depth.y()));
+    }
+    painter.setBrush(Qt::NoBrush);
+}
+
+void ChartView::paintAxes(QPainter &painter, const Frame &f) const
+{
+    const QFontMetricsF metrics(f.font, painter.device());
+    painter.setPen(QPen(Qt::black, f.u));
+    painter.drawLine(f.front.bottomLeft(), f.front.topLeft());
+    painter.drawLine(f.front.bottomLeft(), f.front.bottomRight());
+    for (const double tick : ticks(f.yMin, f.yMax, 8)) {
+        const double y = f.py(tick);
+        painter.drawLine(QPointF(f.front.left() - 4 * f.u, y), QPointF(f.front.left(), y));
+        const QString text = valueText(tick);
+        painter.drawText(QRectF(0, y - metrics.height(), f.front.left() - 6 * f.u, 2 * metrics.height()),
+                         Qt::AlignRight | Qt::AlignVCenter, text);
+    }
+    // Category labels: every one that has room, thinned where they would run into each other.
+    const bool turned = m_data.xKind == ChartData::XKind::Date;
+    double widest = turned ? metrics.height() : 0;
+    for (const QString &label : m_data.labels)
+        widest = std::max(widest, turned ? metrics.height() : metrics.horizontalAdvance(label));
+    const int every = f.staggered ? 1 : std::max(1, static_cast<int>(std::ceil((widest + 6 * f.u) / std::max(1e-9, f.unit()))));
+    const int first = std::max(0, static_cast<int>(std::ceil(f.xMin)) - static_cast<int>(m_data.xs.empty() ? 0 : m_data.xs.front()));
+    for (size_t c = 0; c < m_data.xs.size(); ++c) {
+        const double x = f.px(m_data.xs[c]);
+        if (x < f.front.left() - 0.5 || x > f.front.right() + 0.5 || (static_cast<int>(c) - first) % every != 0)
+            continue;
+        painter.drawLine(QPointF(x, f.front.bottom()), QPointF(x, f.front.bottom() + 4 * f.u));
+        const QString &label = m_data.labels[static_cast<qsizetype>(c)];
+        if (turned) {
+            painter.save();
+            painter.translate(x, f.front.bottom() + 6 * f.u);
+            painter.rotate(-90);
+            painter.drawText(QRectF(-metrics.horizontalAdvance(label), -metrics.height() / 2, metrics.horizontalAdvance(label),
+                                    metrics.height()),
+                             Qt::AlignRight | Qt::AlignVCenter, label);
+            painter.restore();
+        } else {
+            const double row = f.staggered && c % 2 == 1 ? metrics.height() : 0;
+            painter.drawText(QRectF(x - widest / 2 - 3 * f.u, f.front.bottom() + 6 * f.u + row, widest + 6 * f.u, metrics.height()),
+                             Qt::AlignHCenter | Qt::AlignTop, label);
+        }
+    }
+}
+
+double ChartView::shownValue(size_t series, size_t category) const
+{
+    const double v = m_data.series[series].values[category];
+    if (m_options.shape == ChartOptions::Shape::Bars && m_options.arrangement == ChartOptions::Arrangement::Stacked100)
+        return m_totals[category] > 0 ? v / m_totals[category] * 100 : 0;
+    return v;
+}
+
+void ChartView::paintBars(QPainter &painter, const Frame &f) const
+{
+    const size_t count = m_data.series.size();
+    const bool sideBySide = m_options.arrangement == ChartOptions::Arrangement::SideBySide;
+    const double group = f.unit() * kBarGroupShare;
+    const double width = sideBySide ? group / std::max<size_t>(1, count) : group;
+    std::vector<double> positive(m_data.xs.size(), 0.0), negative(m_data.xs.size(), 0.0);
+    for (size_t s = 0; s < count; ++s) {
+        const QColor colour = m_data.series[s].colour;
+        for (size_t c = 0; c < m_data.xs.size(); ++c) {
+            const double v = shownValue(s, c);
+            if (v == 0)
+                continue;
+            double from = 0, to = v;
+            if (!sideBySide) {
+                double &base = v >= 0 ? positive[c] : negative[c];
+                from = base;
+                to = base + v;
+                base = to;
+            }
+            const double left = f.px(m_data.xs[c]) - group / 2 + (sideBySide ? s * width : 0);
+            const QRectF bar(QPointF(left, std::min(f.py(from), f.py(to))), QPointF(left + width, std::max(f.py(from), f.py(to))));
+            if (bar.right() < f.front.left() - width || bar.left() > f.front.right() + width)
+                continue;
+            painter.setPen(QPen(colour.darker(160), f.u * 0.75));
+            if (!f.depth.isNull()) {
+                // A box: its top lighter, its side as its front.
+                painter.setBrush(colour);
+                painter.drawPolygon(quad(bar.topRight(), bar.bottomRight(), bar.bottomRight() + f.depth, bar.topRight() + f.depth));
+                painter.setBrush(colour.lighter(125));
+                painter.drawPolygon(quad(bar.topLeft(), bar.topRight(), bar.topRight() + f.depth, bar.topLeft() + f.depth));
+            }
+            painter.setBrush(colour);
+            painter.drawRect(bar);
+        }
+    }
+    painter.setBrush(Qt::NoBrush);
+}
+
+void ChartView::paintLines(QPainter &painter, const Frame &f) const
+{
+    const size_t count = m_data.series.size();
+    for (size_t s = 0; s < count; ++s) {
+        const QColor colour = m_data.series[s].colour;
+        QPolygonF points;
+        for (size_t c = 0; c < m_data.xs.size(); ++c)
+            points.append(QPointF(f.px(m_data.xs[c]), f.py(shownValue(s, c))));
+        if (f.depth.isNull()) {
+            painter.setPen(QPen(colour, 3 * f.u, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            painter.drawPolyline(points);
+            continue;
+        }
+        // Each series on a slice of the depth, as a ribbon: the band between its line and the
+        // same line set back by the slice.
+        const QPointF near = f.depth * (static_cast<double>(count - 1 - s) / count);
+        const QPointF far = f.depth * (static_cast<double>(count - s) / count);
+        painter.setPen(QPen(colour.darker(150), f.u));
+        painter.setBrush(colour);
+        for (qsizetype i = 0; i + 1 < points.size(); ++i)
+            painter.drawPolygon(quad(points[i] + near, points[i + 1] + near, points[i + 1] + far, points[i] + far));
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(colour.darker(150), f.u));
+        painter.drawPolyline(points.translated(near));
+    }
+}
+
+void ChartView::paintMarks(QPainter &painter, const Frame &f) const
+{
+    const QFontMetricsF metrics(f.font, painter.device());
+    const bool stacked = m_options.shape == ChartOptions::Shape::Bars && m_options.arrangement != ChartOptions::Arrangement::SideBySide;
+    const size_t count = m_data.series.size();
+    const double group = f.unit() * kBarGroupShare;
+    std::vector<double> positive(m_data.xs.size(), 0.0);
+    for (size_t s = 0; s < count; ++s) {
+        for (size_t c = 0; c < m_data.xs.size(); ++c) {
+            const double v = shownValue(s, c);
+            double x = f.px(m_data.xs[c]);
+            double top = v;
+            if (stacked) {
+                positive[c] += std::max(0.0, v);
+                top = positive[c];
+            } else if (m_options.shape == ChartOptions::Shape::Bars) {
+                x += -group / 2 + (s + 0.5) * group / std::max<size_t>(1, count);
+            }
+            const QString text = valueText(m_data.series[s].values[c]);
+            const double width = metrics.horizontalAdvance(text) + 6 * f.u;
+            const QRectF box(x - width / 2 + f.depth.x() / 2, f.py(top) + f.depth.y() / 2 - metrics.height() - 6 * f.u, width,
+                             metrics.height() + 2 * f.u);
+            painter.setPen(QPen(Qt::black, f.u * 0.75));
+            painter.setBrush(kMarkFill);
+            painter.drawRect(box);
+            painter.drawText(box, Qt::AlignCenter, text);
+        }
+    }
+    painter.setBrush(Qt::NoBrush);
+}
+
+void ChartView::paintLegend(QPainter &painter, const Frame &f) const
+{
+    if (f.legend.isEmpty())
+        return;
+    const QFontMetricsF metrics(f.font, painter.device());
+    painter.setPen(QPen(Qt::black, f.u));
+    painter.setBrush(Qt::white);
+    painter.drawRect(f.legend);
+    const double line = metrics.height() * 1.3;
+    double y = f.legend.top() + 5 * f.u;
+    for (const ChartSeries &series : m_data.series) {
+        if (y + line > f.legend.bottom())
+            break;
+        const QRectF swatch(f.legend.left() + 6 * f.u, y + (line - 10 * f.u) / 2, 10 * f.u, 10 * f.u);
+        painter.setBrush(series.colour);
+        painter.setPen(QPen(Qt::black, f.u * 0.75));
+        painter.drawRect(swatch);
+        painter.drawText(QRectF(swatch.right() + 6 * f.u, y, f.legend.right() - swatch.right() - 8 * f.u, line),
+                         Qt::AlignLeft | Qt::AlignVCenter, legendName(series));
+        y += line;
+    }
+    painter.setBrush(Qt::NoBrush);
+}
