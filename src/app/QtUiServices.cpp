@@ -1,13 +1,18 @@
 #include "QtUiServices.h"
 
 #include "Guard.h"
+#include "platform/Errors.h"
 #include "ReportPreview.h"
 #include "ReportPrinting.h"
 #include "fParamDlg.h"
+#include "gridtools/WaitCursor.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -128,4 +133,25 @@ int QtUiServices::runDialog(QDialog &dialog)
 void QtUiServices::runCommand(const std::function<void()> &command)
 {
     guarded(*this, command);
+}
+
+void QtUiServices::printChart(const std::function<void(QPainter &, const QRectF &)> &paint)
+{
+    if (QPrinterInfo::defaultPrinter().isNull())
+        throw Exception(QStringLiteral("\r\nNie ma drukarki, na której można wydrukować wykres."));
+    const WaitCursor wait;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    printer.setDocName(QStringLiteral("Wykres"));
+    QPainter painter;
+    if (!painter.begin(&printer))
+        throw Exception(QStringLiteral("\r\nNie można rozpocząć wydruku wykresu."));
+    try {
+        paint(painter, QRectF(0, 0, printer.width() - 1, printer.height() - 1));
+    } catch (...) {
+        printer.abort();
+        painter.end();
+        throw;
+    }
+    painter.end();
 }

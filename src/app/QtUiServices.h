@@ -20,6 +20,7 @@ public:
     std::optional<QString> saveFileName(const QString &caption, const QString &suggested, const QString &filter) override;
     void previewReport(const ReportDocument &report) override;
     void printReport(const ReportDocument &report) override;
+    void printChart(const std::function<void(QPainter &, const QRectF &)> &paint) override;
     int runDialog(QDialog &dialog) override;
     void runCommand(const std::function<void()> &command) override;
 

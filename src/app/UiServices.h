@@ -4,7 +4,11 @@
 
 #include <QDate>
 #include <QString>
+#include <functional>
 #include <optional>
+
+class QPainter;
+class QRectF;
 
 class ReportDocument;
 
@@ -40,6 +44,8 @@ public:
     virtual void previewReport(const ReportDocument &report) = 0;
     // The print dialog, then the report printed on the printer chosen; nothing when cancelled.
     virtual void printReport(const ReportDocument &report) = 0;
+    // Prints one landscape page on the default printer: paint draws into the page's rectangle.
+    virtual void printChart(const std::function<void(QPainter &, const QRectF &)> &paint) = 0;
 };
 
 QString captionOf(UiServices::Kind kind);

@@ -8,6 +8,7 @@
 #include "ReportCommands.h"
 #include "gridtools/DataSetModel.h"
 #include "RunCommands.h"
+#include "UChart.h"
 #include "UiServices.h"
 #include "WindowEvents.h"
 #include "catalogue/QueryCatalogue.h"
@@ -87,7 +88,7 @@ void TfrmKwerix::connectHandlers()
     on(c.btnTest, &TfrmKwerix::btnTestClick);
     on(c.btnPreview, &TfrmKwerix::btnPreviewClick);
     on(c.btnPrint, &TfrmKwerix::btnPrintClick);
-    on(c.bWykres, &TfrmKwerix::notBuiltYet);
+    on(c.bWykres, &TfrmKwerix::bWykresClick);
     connect(c.Drukuj1, &QAction::triggered, this, [this] { run(&TfrmKwerix::Drukuj1Click); });
     connect(c.wrzplik1, &QAction::triggered, this, [this] { run(&TfrmKwerix::Utwrzplik1Click); });
     connect(c.PokaUkryjinne1, &QAction::triggered, this, [this] { run(&TfrmKwerix::PokaUkryjinne1Click); });
@@ -98,11 +99,6 @@ void TfrmKwerix::connectHandlers()
     c.lbxSpisSQL->installEventFilter(this);
     connect(c.pc, &QTabWidget::currentChanged, this, &TfrmKwerix::onPageChanged);
     connect(c.btnCancelWork, &QToolButton::clicked, m_events.get(), &WindowEvents::cancelWork);
-}
-
-void TfrmKwerix::notBuiltYet()
-{
-    m_ui.message(UiServices::Kind::Information, QStringLiteral("\r\nTa funkcja nie jest jeszcze dostępna."));
 }
 
 bool TfrmKwerix::eventFilter(QObject *watched, QEvent *e)
@@ -270,6 +266,7 @@ void TfrmKwerix::btnTestClick()
 void TfrmKwerix::btnPreviewClick() { m_reports->btnPreviewClick(); }
 void TfrmKwerix::btnPrintClick() { m_reports->btnPrintClick(); }
 void TfrmKwerix::Drukuj1Click() { m_reports->Drukuj1Click(); }
+void TfrmKwerix::bWykresClick() { pokazWykres(m_session->result(), m_ui, this); }
 
 void TfrmKwerix::Utwrzplik1Click() { m_exports->Utwrzplik1Click(); }
 void TfrmKwerix::czytajXls1Click() { m_exports->czytajXls1Click(); }

@@ -60,6 +60,7 @@ public:
     void btnPreviewClick();
     void btnPrintClick();
     void Drukuj1Click();
+    void bWykresClick();
     void TabSheet3Show();
     void BitBtn4Click();
     void TabSheet4Show();
@@ -78,7 +79,6 @@ private:
     void onPageChanged(int index);
     // Whether "Przygotowanie" may be left: asks about unsaved text; a failed save keeps the user.
     bool mayLeaveEditor();
-    void notBuiltYet();
     // Runs a handler inside the guard that shows its errors.
     void run(void (TfrmKwerix::*handler)());
 

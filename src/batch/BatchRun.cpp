@@ -289,7 +289,7 @@ int writeChart(const QString &catalogueDirectory, const BatchOptions &options)
         batch.run(QStringLiteral("run"), options.words.first());
         const ChartData data = aggregateChart(batch.session.result(), *options.x, *options.y, options.series.value_or(QString()));
         if (data.skippedRows > 0)
-            printError(QStringLiteral("Pominięte wiersze (X poza osią lub brak Y): %1").arg(data.skippedRows));
+            printError(skippedRowsNote(data));
         const ChartFormat format = options.png ? ChartFormat::Png : options.svg ? ChartFormat::Svg : ChartFormat::Pdf;
         writeChartFile(data, look, *(options.png ? options.png : options.svg ? options.svg : options.pdf), format, size);
     } catch (const EAbort &) {

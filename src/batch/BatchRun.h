@@ -13,12 +13,6 @@ public:
     using Exception::Exception;
 };
 
-// Work that needs a part of the program not built yet: status 2.
-class ENotBuiltYet : public Exception {
-public:
-    using Exception::Exception;
-};
-
 // The answers of a command line: --param NAME=VALUE (names without case), --date, --export and
 // --pdf, and the words that are no options.
 struct BatchOptions {
@@ -41,7 +35,7 @@ struct BatchOptions {
 
 // "run TITLE" and "sql FILE": the statements run as the window runs them, the result printed to
 // standard output (Windows-1250, ";" after every cell, CR LF). Messages go to standard error.
-// Returns the exit status; EUsage and ENotBuiltYet leave for the caller.
+// Returns the exit status; EUsage leaves for the caller.
 int runQuery(const QString &catalogueDirectory, const QString &command, const BatchOptions &options);
 // "report TITLE --pdf FILE": the run as for "run", then the report of its result written as PDF.
 int writeReport(const QString &catalogueDirectory, const BatchOptions &options);

@@ -87,9 +87,6 @@ int main(int argc, char *argv[])
         return dispatch(command, args);
     } catch (const EUsage &e) {
         return usage(e.message());
-    } catch (const ENotBuiltYet &e) {
-        std::fprintf(stderr, "kwerix-batch: %s\n", e.message().toLocal8Bit().constData());
-        return 2;
     } catch (const Exception &e) {
         return fail(e.message());
     }

@@ -215,6 +215,18 @@ private:
 
 } // namespace
 
+QString yAxisNumbersOnly()
+{
+    return QStringLiteral("Na osi Y można pokazywać tylko liczby");
+}
+
+QString skippedRowsNote(const ChartData &data)
+{
+    return data.skippedRows > 0
+        ? QStringLiteral("Pominięte wiersze (X poza osią lub brak wartości Y): %1").arg(data.skippedRows)
+        : QString();
+}
+
 const std::vector<QColor> &seriesColours()
 {
     static const std::vector<QColor> colours = {
@@ -243,6 +255,8 @@ ChartData aggregateChart(const DataSet &data, const QString &xField, const QStri
     const Field *x = data.fieldByName(xField);
     const Field *y = data.fieldByName(yField);
     const Field *series = seriesField.trimmed().isEmpty() ? nullptr : data.fieldByName(seriesField);
+    if (y->dataType() == FieldType::ftString)
+        throw EChartError(yAxisNumbersOnly());
     ChartData chart = Aggregation(data, *x, *y, series).run(maxCategories);
     chart.valueName = y->fieldName();
     return chart;

@@ -42,6 +42,12 @@ public:
     using Exception::Exception;
 };
 
+// The refusal of a text field on the Y axis.
+QString yAxisNumbersOnly();
+
+// What the status line says of the rows left out; empty when none were.
+QString skippedRowsNote(const ChartData &data);
+
 // The 16 colours of the series, in order; further series take them again from the start.
 const std::vector<QColor> &seriesColours();
 
@@ -53,6 +59,7 @@ QString nazwaSerii(const QString &value);
 // through. Text X: the distinct values in order of first appearance; integers: every whole number
 // from the smallest to the largest; dates: every day. Series keys that differ only in letter case
 // share a series. EChartError "Brak danych do wykresu" for no rows, and for more categories than
-// maxCategories; EDatabaseError for a field name that names no field.
+// maxCategories, and "Na osi Y można pokazywać tylko liczby" for a text Y field; EDatabaseError for
+// a field name that names no field.
 ChartData aggregateChart(const DataSet &data, const QString &xField, const QString &yField,
                          const QString &seriesField, int maxCategories = 10000);

@@ -9,6 +9,18 @@
 #include <QPdfWriter>
 #include <QSvgGenerator>
 
+QImage chartImage(const ChartView &view, const QSize &size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.setDotsPerMeterX(qRound(96 / 0.0254));
+    image.setDotsPerMeterY(image.dotsPerMeterX());
+    {
+        QPainter painter(&image);
+        view.paint(painter, QRectF(QPointF(0, 0), size));
+    }
+    return image;
+}
+
 void writeChartFile(const ChartData &data, const ChartOptions &options, const QString &path, ChartFormat format,
                     const QSize &size)
 {
@@ -18,13 +30,7 @@ void writeChartFile(const ChartData &data, const ChartOptions &options, const QS
     fileaccess::writeThroughTemporary(path, [&](const QString &temporary) {
         switch (format) {
         case ChartFormat::Png: {
-            QImage image(size, QImage::Format_RGB32);
-            image.setDotsPerMeterX(qRound(96 / 0.0254));
-            image.setDotsPerMeterY(image.dotsPerMeterX());
-            {
-                QPainter painter(&image);
-                view.paint(painter, QRectF(QPointF(0, 0), size));
-            }
+            const QImage image = chartImage(view, size);
             if (!image.save(temporary, "PNG"))
                 throw EFCreateError(path, QStringLiteral("the image could not be written"));
             break;

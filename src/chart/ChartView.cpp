@@ -7,6 +7,7 @@
 #include <QPainterPath>
 #include <QPaintDevice>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -316,6 +317,9 @@ void ChartView::paintBars(QPainter &painter, const Frame &f) const
     const bool sideBySide = m_options.arrangement == ChartOptions::Arrangement::SideBySide;
     const double group = f.unit() * kBarGroupShare;
     const double width = sideBySide ? group / std::max<size_t>(1, count) : group;
+    // Narrow bars are shallow boxes: no deeper than they are wide, so that they stay boxes and
+    // do not lean over their neighbours.
+    const QPointF boxDepth = f.depth.isNull() ? f.depth : f.depth * std::min(1.0, width / f.depth.x());
     std::vector<double> positive(m_data.xs.size(), 0.0), negative(m_data.xs.size(), 0.0);
     for (size_t s = 0; s < count; ++s) {
         const QColor colour = m_data.series[s].colour;
@@ -338,9 +342,9 @@ void ChartView::paintBars(QPainter &painter, const Frame &f) const
             if (!f.depth.isNull()) {
                 // A box: its top lighter, its side as its front.
                 painter.setBrush(colour);
-                painter.drawPolygon(quad(bar.topRight(), bar.bottomRight(), bar.bottomRight() + f.depth, bar.topRight() + f.depth));
+                painter.drawPolygon(quad(bar.topRight(), bar.bottomRight(), bar.bottomRight() + boxDepth, bar.topRight() + boxDepth));
                 painter.setBrush(colour.lighter(125));
-                painter.drawPolygon(quad(bar.topLeft(), bar.topRight(), bar.topRight() + f.depth, bar.topLeft() + f.depth));
+                painter.drawPolygon(quad(bar.topLeft(), bar.topRight(), bar.topRight() + boxDepth, bar.topLeft() + boxDepth));
             }
             painter.setBrush(colour);
             painter.drawRect(bar);
@@ -362,18 +366,28 @@ void ChartView::paintLines(QPainter &painter, const Frame &f) const
             painter.drawPolyline(points);
             continue;
         }
-        // Each series on a slice of the depth, as a ribbon: the band between its line and the
-        // same line set back by the slice.
-        const QPointF near = f.depth * (static_cast<double>(count - 1 - s) / count);
-        const QPointF far = f.depth * (static_cast<double>(count - s) / count);
+        // Each series on its own slice of the depth, as a ribbon of even thickness: the outline
+        // of a wide stroke along its line, so that no slope thins it.
+        const QPointF slice = f.depth * ((count - s - 0.5) / count);
+        const double thickness = std::clamp(std::hypot(f.depth.x(), f.depth.y()) / count, 4 * f.u, 9 * f.u);
+        QPainterPathStroker stroker;
+        stroker.setWidth(thickness);
+        stroker.setCapStyle(Qt::FlatCap);
+        stroker.setJoinStyle(Qt::RoundJoin);
+        QPainterPath line;
+        line.addPolygon(points.translated(slice));
+        const QPainterPath ribbon = stroker.createStroke(line).simplified();
+        // Its side: the same band set back along the depth by less than its thickness, darker,
+        // so that the two read as one solid ribbon.
+        const QPointF side = f.depth * (thickness * 0.45 / std::hypot(f.depth.x(), f.depth.y()));
+        painter.setPen(QPen(colour.darker(170), f.u));
+        painter.setBrush(colour.darker(130));
+        painter.drawPath(ribbon.translated(side));
         painter.setPen(QPen(colour.darker(150), f.u));
         painter.setBrush(colour);
-        for (qsizetype i = 0; i + 1 < points.size(); ++i)
-            painter.drawPolygon(quad(points[i] + near, points[i + 1] + near, points[i + 1] + far, points[i] + far));
-        painter.setBrush(Qt::NoBrush);
-        painter.setPen(QPen(colour.darker(150), f.u));
-        painter.drawPolyline(points.translated(near));
+        painter.drawPath(ribbon);
     }
+    painter.setBrush(Qt::NoBrush);
 }
 
 void ChartView::paintMarks(QPainter &painter, const Frame &f) const

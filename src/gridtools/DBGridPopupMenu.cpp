@@ -6,6 +6,7 @@
 #include "DBSzukaniePoIndeksie.h"
 #include "GridToolUi.h"
 #include "QuerySort.h"
+#include "WaitCursor.h"
 #include "fSortujDowolnieQuery.h"
 #include "db/Query.h"
 #include "db/Table.h"
@@ -20,12 +21,6 @@ bool startsWithName(const QStringList &fields, const QString &name)
 {
     return fields.join(QLatin1Char(';')).startsWith(name);
 }
-
-// The wait cursor while the object lives.
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 } // namespace
 

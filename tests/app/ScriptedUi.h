@@ -58,6 +58,10 @@ public:
     }
     void previewReport(const ReportDocument &report) override { showReport(QStringLiteral("preview"), report); }
     void printReport(const ReportDocument &report) override { showReport(QStringLiteral("print"), report); }
+    void printChart(const std::function<void(QPainter &, const QRectF &)> &) override
+    {
+        shown.push_back({QStringLiteral("print chart"), QString(), QString()});
+    }
     int runDialog(QDialog &dialog) override
     {
         shown.push_back({QStringLiteral("dialog"), dialog.windowTitle(), dialog.windowTitle()});

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 
@@ -180,6 +181,62 @@ TEST_F(Batch, ReportWritesThePdfOfTheRunWithoutADisplay)
                                          QStringList{"report", "A", "--pdf", "a.pdf", "--export", "x.xls"}}) {
         EXPECT_EQ(batch(arguments), 2) << arguments.join(' ').toStdString();
         EXPECT_TRUE(err.contains(QStringLiteral("usage:")));
+    }
+}
+
+TEST_F(Batch, ChartWritesPngSvgAndPdfWithoutADisplay)
+{
+    const QStringList run{"chart", "Faktury w złotych", "--date", "2026-03-05", "--x", "WALUTA", "--y", "NETTO_PLN"};
+    ASSERT_EQ(batch(run + QStringList{"--png", "waluty.png", "--size", "640x400"}), 0) << err.toStdString();
+    EXPECT_TRUE(err.isEmpty()) << err.toStdString();
+    QImage png(path("waluty.png"));
+    EXPECT_EQ(png.size(), QSize(640, 400));
+    // The red of the one series' bars, the white of the wall.
+    int red = 0;
+    for (int y = 0; y < png.height(); y += 2) {
+        for (int x = 0; x < png.width(); x += 2)
+            red += png.pixelColor(x, y) == QColor(Qt::red);
+    }
+    EXPECT_GT(red, 5000);
+
+    ASSERT_EQ(batch(run + QStringList{"--series", "NAZWA", "--lines", "--flat", "--marks", "--svg", "w.svg"}), 0)
+        << err.toStdString();
+    EXPECT_TRUE(readBytes(path("w.svg")).contains("viewBox=\"0 0 1280 800\""));
+    ASSERT_EQ(batch(run + QStringList{"--stack100", "--pdf", "w.pdf"}), 0) << err.toStdString();
+    QByteArray info;
+    ASSERT_EQ(testsupport::run("pdfinfo", {path("w.pdf")}, &info), 0);
+    EXPECT_TRUE(info.contains("Page size:       960 x 600 pts")) << info.toStdString();
+
+    // Rows without a point are reported on standard error; the chart is still written.
+    ASSERT_EQ(batch({"chart", "Obroty klientów", "--x", "NAZWA", "--y", "NETTO", "--png", "o.png"}), 0);
+    EXPECT_EQ(err, QStringLiteral("Pominięte wiersze (X poza osią lub brak wartości Y): 1\n"));
+
+    // What cannot be charted: status 1, no file.
+    const struct {
+        QStringList arguments;
+        const char *error;
+    } failures[] = {
+        // As the standard error box shows them.
+        {{"--y", "NAZWA"}, "Na osi Y można pokazywać tylko liczby.\n"},
+        {{"--y", "NIE_MA"}, "Field 'NIE_MA' not found.\n"},
+        {{"--y", "NETTO", "--date", "1999-01-01"}, "Brak danych do wykresu.\n"},
+    };
+    for (const auto &f : failures) {
+        EXPECT_EQ(batch(QStringList{"chart", "Faktury w złotych", "--date", "2026-03-05", "--x", "WALUTA", "--png", "x.png"}
+                        + f.arguments),
+                  1);
+        EXPECT_EQ(err, QString::fromUtf8(f.error));
+        EXPECT_FALSE(QFile::exists(path("x.png")));
+    }
+    for (const QStringList &arguments :
+         {QStringList{"chart", "A", "--x", "X", "--png", "a.png"}, QStringList{"chart", "A", "--x", "X", "--y", "Y"},
+          QStringList{"chart", "A", "--x", "X", "--y", "Y", "--png", "a.png", "--svg", "a.svg"},
+          QStringList{"chart", "A", "--x", "X", "--y", "Y", "--png", "a.png", "--stack", "--stack100"},
+          QStringList{"chart", "A", "--x", "X", "--y", "Y", "--png", "a.png", "--size", "10x"},
+          QStringList{"chart", "A", "--x", "X", "--y", "Y", "--png", "a.png", "--export", "a.xls"},
+          QStringList{"run", "A", "--png", "a.png"}}) {
+        EXPECT_EQ(batch(arguments), 2) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(err.contains(QStringLiteral("usage:"))) << err.toStdString();
     }
 }
 
