@@ -4,7 +4,6 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPaintDevice>
 
 #include <algorithm>
@@ -311,6 +310,58 @@ double ChartView::shownValue(size_t series, size_t category) const
     return v;
 }
 
+namespace {
+
+// Bars a few pixels wide, drawn in whole pixels and at least one pixel wide, so that a bar
+// narrower than a pixel still shows. Side by side, many fall into one pixel column, each over
+// the ones before it; as all stand on the zero line, only what a later bar leaves uncovered is
+// painted.
+class ThinBars {
+public:
+    ThinBars(QPainter &painter, double pixel, bool overlapping) : m_painter(painter), m_pixel(pixel), m_overlapping(overlapping) {}
+    void add(const QRectF &bar, const QColor &colour)
+    {
+        const QRectF snapped(std::floor(bar.left()), bar.top(), std::max(m_pixel, std::round(bar.width())), bar.height());
+        if (!m_overlapping) {
+            m_painter.fillRect(snapped, colour);
+            return;
+        }
+        if (!m_column.empty() && snapped.left() != m_column.front().first.left())
+            flush();
+        m_column.emplace_back(snapped, colour);
+    }
+
+    // Paints the pixel column gathered last.
+    void flush()
+    {
+        double coveredTop = 0, coveredBottom = 0;
+        bool covered = false;
+        for (auto it = m_column.rbegin(); it != m_column.rend(); ++it) {
+            const QRectF &bar = it->first;
+            if (!covered) {
+                m_painter.fillRect(bar, it->second);
+            } else {
+                if (bar.top() < coveredTop)
+                    m_painter.fillRect(QRectF(bar.left(), bar.top(), bar.width(), coveredTop - bar.top()), it->second);
+                if (bar.bottom() > coveredBottom)
+                    m_painter.fillRect(QRectF(bar.left(), coveredBottom, bar.width(), bar.bottom() - coveredBottom), it->second);
+            }
+            coveredTop = covered ? std::min(coveredTop, bar.top()) : bar.top();
+            coveredBottom = covered ? std::max(coveredBottom, bar.bottom()) : bar.bottom();
+            covered = true;
+        }
+        m_column.clear();
+    }
+
+private:
+    QPainter &m_painter;
+    double m_pixel;
+    bool m_overlapping;
+    std::vector<std::pair<QRectF, QColor>> m_column;
+};
+
+} // namespace
+
 void ChartView::paintBars(QPainter &painter, const Frame &f) const
 {
     const size_t count = m_data.series.size();
@@ -318,26 +369,34 @@ void ChartView::paintBars(QPainter &painter, const Frame &f) const
     const double group = f.unit() * kBarGroupShare;
     const double width = sideBySide ? group / std::max<size_t>(1, count) : group;
     // Narrow bars are shallow boxes: no deeper than they are wide, so that they stay boxes and
-    // do not lean over their neighbours.
+    // do not lean over their neighbours. Bars only a few pixels wide are plain fills.
     const QPointF boxDepth = f.depth.isNull() ? f.depth : f.depth * std::min(1.0, width / f.depth.x());
-    std::vector<double> positive(m_data.xs.size(), 0.0), negative(m_data.xs.size(), 0.0);
-    for (size_t s = 0; s < count; ++s) {
-        const QColor colour = m_data.series[s].colour;
-        for (size_t c = 0; c < m_data.xs.size(); ++c) {
+    const bool detailed = width >= 3 * f.u;
+    painter.setRenderHint(QPainter::Antialiasing, detailed);
+    // Categories from left to right, and within one from the bottom of the stack up (or from
+    // the left): each box then covers the sides and tops of those it stands before.
+    const auto [first, last] = visibleCategories(f);
+    ThinBars thin(painter, f.u, sideBySide);
+    for (size_t c = first; c < last; ++c) {
+        double positive = 0, negative = 0;
+        for (size_t s = 0; s < count; ++s) {
             const double v = shownValue(s, c);
             if (v == 0)
                 continue;
             double from = 0, to = v;
             if (!sideBySide) {
-                double &base = v >= 0 ? positive[c] : negative[c];
+                double &base = v >= 0 ? positive : negative;
                 from = base;
                 to = base + v;
                 base = to;
             }
             const double left = f.px(m_data.xs[c]) - group / 2 + (sideBySide ? s * width : 0);
             const QRectF bar(QPointF(left, std::min(f.py(from), f.py(to))), QPointF(left + width, std::max(f.py(from), f.py(to))));
-            if (bar.right() < f.front.left() - width || bar.left() > f.front.right() + width)
+            const QColor colour = m_data.series[s].colour;
+            if (!detailed) {
+                thin.add(bar, colour);
                 continue;
+            }
             painter.setPen(QPen(colour.darker(160), f.u * 0.75));
             if (!f.depth.isNull()) {
                 // A box: its top lighter, its side as its front.
@@ -350,43 +409,111 @@ void ChartView::paintBars(QPainter &painter, const Frame &f) const
             painter.drawRect(bar);
         }
     }
+    thin.flush();
+    painter.setRenderHint(QPainter::Antialiasing);
     painter.setBrush(Qt::NoBrush);
 }
+
+std::pair<size_t, size_t> ChartView::visibleCategories(const Frame &f) const
+{
+    // The categories are consecutive whole numbers from the first one on.
+    if (m_data.xs.empty())
+        return {0, 0};
+    const double first = std::floor(f.xMin - m_data.xs.front()) - 1, last = std::ceil(f.xMax - m_data.xs.front()) + 2;
+    const double count = static_cast<double>(m_data.xs.size());
+    return {static_cast<size_t>(std::clamp(first, 0.0, count)), static_cast<size_t>(std::clamp(last, 0.0, count))};
+}
+
+namespace {
+
+QVector<QLineF> segmentsOf(const QPolygonF &points)
+{
+    QVector<QLineF> segments;
+    segments.reserve(points.size());
+    for (qsizetype i = 0; i + 1 < points.size(); ++i)
+        segments.append(QLineF(points[i], points[i + 1]));
+    return segments;
+}
+
+// Both edges of a band of even thickness along a line: each point is moved along the mean of
+// the normals of its two segments, lengthened so that each edge stays parallel to its segment;
+// sharp turns are limited so that a spike keeps a blunt tip.
+std::pair<QPolygonF, QPolygonF> bandEdges(const QPolygonF &line, double thickness)
+{
+    QPolygonF upper, lower;
+    const auto normal = [&](qsizetype i) {
+        const QPointF d = line[i + 1] - line[i];
+        const double length = std::hypot(d.x(), d.y());
+        return length > 0 ? QPointF(d.y(), -d.x()) / length : QPointF(0, -1);
+    };
+    const qsizetype last = line.size() - 1;
+    for (qsizetype i = 0; i <= last && last > 0; ++i) {
+        const QPointF before = normal(std::max<qsizetype>(0, i - 1)), after = normal(std::min(i, last - 1));
+        QPointF n = before + after;
+        const double cosHalf = std::hypot(n.x(), n.y()) / 2;
+        n = cosHalf > 1e-9 ? n / (2 * cosHalf) / std::max(cosHalf, 0.5) : after;
+        upper.append(line[i] + n * thickness / 2);
+        lower.append(line[i] - n * thickness / 2);
+    }
+    return {upper, lower};
+}
+
+// A band drawn segment by segment: a fill of the whole outline at once is slow where it
+// crosses itself.
+void paintBand(QPainter &painter, const QPolygonF &upper, const QPolygonF &lower, const QColor &fill, const QPen &edge)
+{
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(fill);
+    for (qsizetype i = 0; i + 1 < upper.size(); ++i)
+        painter.drawPolygon(quad(upper[i], upper[i + 1], lower[i + 1], lower[i]));
+    painter.setPen(edge);
+    painter.drawPolyline(upper);
+    painter.drawPolyline(lower);
+    if (!upper.isEmpty()) {
+        painter.drawLine(upper.first(), lower.first());
+        painter.drawLine(upper.last(), lower.last());
+    }
+}
+
+} // namespace
 
 void ChartView::paintLines(QPainter &painter, const Frame &f) const
 {
     const size_t count = m_data.series.size();
+    // Points a few pixels apart make a thicket in which smoothing and edges cannot be seen:
+    // they are drawn plainly, which is many times faster.
+    const bool dense = f.unit() < 6 * f.u;
+    painter.setRenderHint(QPainter::Antialiasing, !dense);
+    const double depthLength = std::hypot(f.depth.x(), f.depth.y());
     for (size_t s = 0; s < count; ++s) {
         const QColor colour = m_data.series[s].colour;
         QPolygonF points;
         for (size_t c = 0; c < m_data.xs.size(); ++c)
             points.append(QPointF(f.px(m_data.xs[c]), f.py(shownValue(s, c))));
         if (f.depth.isNull()) {
-            painter.setPen(QPen(colour, 3 * f.u, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-            painter.drawPolyline(points);
+            // Segment by segment: one wide polyline over hundreds of points is slow to stroke.
+            painter.setPen(QPen(colour, 3 * f.u, Qt::SolidLine, dense ? Qt::FlatCap : Qt::RoundCap));
+            painter.drawLines(segmentsOf(points));
             continue;
         }
-        // Each series on its own slice of the depth, as a ribbon of even thickness: the outline
-        // of a wide stroke along its line, so that no slope thins it.
-        const QPointF slice = f.depth * ((count - s - 0.5) / count);
-        const double thickness = std::clamp(std::hypot(f.depth.x(), f.depth.y()) / count, 4 * f.u, 9 * f.u);
-        QPainterPathStroker stroker;
-        stroker.setWidth(thickness);
-        stroker.setCapStyle(Qt::FlatCap);
-        stroker.setJoinStyle(Qt::RoundJoin);
-        QPainterPath line;
-        line.addPolygon(points.translated(slice));
-        const QPainterPath ribbon = stroker.createStroke(line).simplified();
-        // Its side: the same band set back along the depth by less than its thickness, darker,
-        // so that the two read as one solid ribbon.
-        const QPointF side = f.depth * (thickness * 0.45 / std::hypot(f.depth.x(), f.depth.y()));
-        painter.setPen(QPen(colour.darker(170), f.u));
-        painter.setBrush(colour.darker(130));
-        painter.drawPath(ribbon.translated(side));
-        painter.setPen(QPen(colour.darker(150), f.u));
-        painter.setBrush(colour);
-        painter.drawPath(ribbon);
+        // Each series on its own slice of the depth, as a ribbon of even thickness along its
+        // line, so that no slope thins it; its side is the same band set back along the depth
+        // by less than its thickness, darker, so that the two read as one solid ribbon.
+        const QPolygonF line = points.translated(f.depth * ((count - s - 0.5) / count));
+        const double thickness = std::clamp(depthLength / count, 4 * f.u, 9 * f.u);
+        const QPointF side = f.depth * (thickness * 0.45 / depthLength);
+        if (dense) {
+            painter.setPen(QPen(colour.darker(130), thickness, Qt::SolidLine, Qt::FlatCap));
+            painter.drawLines(segmentsOf(line.translated(side)));
+            painter.setPen(QPen(colour, thickness, Qt::SolidLine, Qt::FlatCap));
+            painter.drawLines(segmentsOf(line));
+            continue;
+        }
+        const auto [upper, lower] = bandEdges(line, thickness);
+        paintBand(painter, upper.translated(side), lower.translated(side), colour.darker(130), QPen(colour.darker(170), f.u));
+        paintBand(painter, upper, lower, colour, QPen(colour.darker(150), f.u));
     }
+    painter.setRenderHint(QPainter::Antialiasing);
     painter.setBrush(Qt::NoBrush);
 }
 
@@ -431,9 +558,16 @@ void ChartView::paintLegend(QPainter &painter, const Frame &f) const
     painter.drawRect(f.legend);
     const double line = metrics.height() * 1.3;
     double y = f.legend.top() + 5 * f.u;
-    for (const ChartSeries &series : m_data.series) {
-        if (y + line > f.legend.bottom())
+    const size_t room = static_cast<size_t>(std::max(1.0, std::floor((f.legend.bottom() - y) / line)));
+    for (size_t s = 0; s < m_data.series.size(); ++s) {
+        const ChartSeries &series = m_data.series[s];
+        if (s + 1 == room && room < m_data.series.size()) {
+            // The last line that fits says how many more there are.
+            painter.setPen(QPen(Qt::black, f.u));
+            painter.drawText(QRectF(f.legend.left() + 6 * f.u, y, f.legend.width() - 12 * f.u, line), Qt::AlignLeft | Qt::AlignVCenter,
+                             QStringLiteral("… i %1 innych").arg(m_data.series.size() - s));
             break;
+        }
         const QRectF swatch(f.legend.left() + 6 * f.u, y + (line - 10 * f.u) / 2, 10 * f.u, 10 * f.u);
         painter.setBrush(series.colour);
         painter.setPen(QPen(Qt::black, f.u * 0.75));

@@ -3,6 +3,7 @@
 #include "ChartData.h"
 
 #include <QRectF>
+#include <utility>
 
 class QPainter;
 
@@ -55,6 +56,9 @@ private:
     void paintLines(QPainter &painter, const Frame &frame) const;
     void paintMarks(QPainter &painter, const Frame &frame) const;
     void paintLegend(QPainter &painter, const Frame &frame) const;
+    // The categories [first, last) within the visible range of the bottom axis, and one more
+    // at each end.
+    std::pair<size_t, size_t> visibleCategories(const Frame &frame) const;
     // The value of a series at a category as drawn: a percentage of the category's total when
     // stacked to 100 %.
     double shownValue(size_t series, size_t category) const;
