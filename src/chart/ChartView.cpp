@@ -118,7 +118,9 @@ struct ChartView::Frame {
     QRectF legend;
     QFont font;
     double xMin, xMax, yMin, yMax;
-    bool staggered = false; // category labels on two rows, every other one lower
+    // Category labels: level, on two rows (every other one lower), or turned by 90 degrees.
+    enum class Labels { Level, Staggered, Turned } labels = Labels::Level;
+    double labelLength = 0; // the longest a turned label may be
 
     double px(double x) const { return front.left() + (x - xMin) / (xMax - xMin) * front.width(); }
     double py(double y) const { return front.bottom() - (y - yMin) / (yMax - yMin) * front.height(); }
@@ -184,27 +186,34 @@ ChartView::Frame ChartView::layOut(QPainter &painter, const QRectF &area) const
     double labelWidth = 0;
     for (const double tick : ticks(f.yMin, f.yMax, 8))
         labelWidth = std::max(labelWidth, metrics.horizontalAdvance(valueText(tick)));
-    double labelHeight = metrics.height();
-    if (m_data.xKind == ChartData::XKind::Date)
-        labelHeight = metrics.horizontalAdvance(QStringLiteral("00.00.0000"));
     const double top = area.top() + gap + (m_options.marks ? metrics.height() * 1.5 : 0);
-    QRectF plot(QPointF(area.left() + gap + labelWidth + 6 * f.u, top),
-                QPointF(area.right() - gap - (legend ? legendWidth + gap : 0), area.bottom() - gap - labelHeight - 6 * f.u));
-    if (plot.width() < 10 || plot.height() < 10)
-        plot = area;
-    const double d = m_options.threeD ? std::min(plot.width(), plot.height()) * 0.045 : 0;
-    f.depth = QPointF(d, -d);
-    f.front = QRectF(plot.left(), plot.top() + d, plot.width() - d, plot.height() - d);
-    // Text labels wider than their category but not than two take two rows.
-    if (m_data.xKind == ChartData::XKind::Text) {
-        double widest = 0;
-        for (const QString &label : m_data.labels)
-            widest = std::max(widest, metrics.horizontalAdvance(label) + 6 * f.u);
-        if (widest > f.unit() && widest <= 2 * f.unit()) {
-            f.staggered = true;
-            f.front.setBottom(f.front.bottom() - metrics.height());
-        }
+    const auto place = [&](double labelHeight) {
+        QRectF plot(QPointF(area.left() + gap + labelWidth + 6 * f.u, top),
+                    QPointF(area.right() - gap - (legend ? legendWidth + gap : 0), area.bottom() - gap - labelHeight - 6 * f.u));
+        if (plot.width() < 10 || plot.height() < 10)
+            plot = area;
+        const double d = m_options.threeD ? std::min(plot.width(), plot.height()) * 0.045 : 0;
+        f.depth = QPointF(d, -d);
+        f.front = QRectF(plot.left(), plot.top() + d, plot.width() - d, plot.height() - d);
+    };
+    place(metrics.height());
+    // Dates are turned; text labels stay level where they fit their category, take two rows
+    // where they fit two, and are turned (and shortened to a quarter of the height) otherwise.
+    double widest = 0;
+    for (const QString &label : m_data.labels)
+        widest = std::max(widest, metrics.horizontalAdvance(label));
+    if (m_data.xKind == ChartData::XKind::Date) {
+        f.labels = Frame::Labels::Turned;
+        f.labelLength = metrics.horizontalAdvance(QStringLiteral("00.00.0000"));
+    } else if (m_data.xKind == ChartData::XKind::Text && widest + 6 * f.u > f.unit()) {
+        const bool twoRows = widest + 6 * f.u <= 2 * f.unit();
+        f.labels = twoRows ? Frame::Labels::Staggered : Frame::Labels::Turned;
+        f.labelLength = std::min(widest, area.height() / 4);
     }
+    if (f.labels == Frame::Labels::Staggered)
+        place(2 * metrics.height());
+    else if (f.labels == Frame::Labels::Turned)
+        place(f.labelLength);
     return f;
 }
 
@@ -274,11 +283,12 @@ void ChartView::paintAxes(QPainter &painter, const Frame &f) const
                          Qt::AlignRight | Qt::AlignVCenter, text);
     }
     // Category labels: every one that has room, thinned where they would run into each other.
-    const bool turned = m_data.xKind == ChartData::XKind::Date;
-    double widest = turned ? metrics.height() : 0;
+    const bool turned = f.labels == Frame::Labels::Turned;
+    double widest = metrics.height();
     for (const QString &label : m_data.labels)
         widest = std::max(widest, turned ? metrics.height() : metrics.horizontalAdvance(label));
-    const int every = f.staggered ? 1 : std::max(1, static_cast<int>(std::ceil((widest + 6 * f.u) / std::max(1e-9, f.unit()))));
+    const bool staggered = f.labels == Frame::Labels::Staggered;
+    const int every = staggered ? 1 : std::max(1, static_cast<int>(std::ceil((widest + 6 * f.u) / std::max(1e-9, f.unit()))));
     const int first = std::max(0, static_cast<int>(std::ceil(f.xMin)) - static_cast<int>(m_data.xs.empty() ? 0 : m_data.xs.front()));
     for (size_t c = 0; c < m_data.xs.size(); ++c) {
         const double x = f.px(m_data.xs[c]);
@@ -287,15 +297,16 @@ void ChartView::paintAxes(QPainter &painter, const Frame &f) const
         painter.drawLine(QPointF(x, f.front.bottom()), QPointF(x, f.front.bottom() + 4 * f.u));
         const QString &label = m_data.labels[static_cast<qsizetype>(c)];
         if (turned) {
+            const QString shown = metrics.elidedText(label, Qt::ElideRight, f.labelLength + f.u);
+            const double length = metrics.horizontalAdvance(shown);
             painter.save();
             painter.translate(x, f.front.bottom() + 6 * f.u);
             painter.rotate(-90);
-            painter.drawText(QRectF(-metrics.horizontalAdvance(label), -metrics.height() / 2, metrics.horizontalAdvance(label),
-                                    metrics.height()),
-                             Qt::AlignRight | Qt::AlignVCenter, label);
+            painter.drawText(QRectF(-length, -metrics.height() / 2, length, metrics.height()), Qt::AlignRight | Qt::AlignVCenter,
+                             shown);
             painter.restore();
         } else {
-            const double row = f.staggered && c % 2 == 1 ? metrics.height() : 0;
+            const double row = staggered && c % 2 == 1 ? metrics.height() : 0;
             painter.drawText(QRectF(x - widest / 2 - 3 * f.u, f.front.bottom() + 6 * f.u + row, widest + 6 * f.u, metrics.height()),
                              Qt::AlignHCenter | Qt::AlignTop, label);
         }

@@ -175,6 +175,34 @@ TEST(ChartPixels, SideBySideBarsShareTheirCategory)
     EXPECT_TRUE(near(at(image, g.px(1) + quarter, g.py(1)), QColor(0, 128, 0)));
 }
 
+TEST(ChartPixels, BarsNarrowerThanAPixelStillShowWhereTheyStandOut)
+{
+    // Side by side, several bars fall into one pixel column; each one that is taller (or
+    // deeper) than those drawn after it shows above (or below) them.
+    QStringList labels;
+    for (int i = 0; i < 600; ++i)
+        labels.append(QString::number(i));
+    const ChartData data = textChart(labels, {std::vector<double>(600, 10), std::vector<double>(600, 5),
+                                              std::vector<double>(600, -10), std::vector<double>(600, -5)});
+    for (const bool threeD : {false, true}) {
+        const ChartOptions o = options(ChartOptions::Shape::Bars, threeD);
+        const QImage image = render(data, o);
+        const Geometry g(data, o);
+        // Somewhere in a few pixels around the middle category.
+        const auto shows = [&](double value, QColor colour) {
+            for (int dx = -3; dx <= 3; ++dx) {
+                if (near(at(image, g.px(300) + dx, g.py(value)), colour))
+                    return true;
+            }
+            return false;
+        };
+        EXPECT_TRUE(shows(7.5, Qt::red)) << threeD;
+        EXPECT_TRUE(shows(2.5, QColor(0, 128, 0))) << threeD;
+        EXPECT_TRUE(shows(-7.5, Qt::yellow)) << threeD;
+        EXPECT_TRUE(shows(-2.5, Qt::blue)) << threeD;
+    }
+}
+
 TEST(ChartPixels, FlatLinesAreThreePixelsWideAnd3DRibbonsKeepTheirThicknessAtEverySlope)
 {
     // A level stretch, then a steep rise and a fall.
@@ -224,6 +252,12 @@ TEST(ChartPixels, DateLabelsAreTurnedAndTextLabelsAreNot)
     data.xKind = ChartData::XKind::Date;
     const QRect turned = labelExtent(data);
     EXPECT_GT(turned.height(), 2 * turned.width());
+    // Text labels too long for two categories are turned as well.
+    QStringList names;
+    for (int i = 0; i < 12; ++i)
+        names.append(QStringLiteral("Przedsiębiorstwo Handlowe nr %1").arg(i));
+    const QRect longNames = labelExtent(textChart(names, {std::vector<double>(12, 1.0)}));
+    EXPECT_GT(longNames.height(), 2 * longNames.width());
 }
 
 TEST(ChartPixels, MarksShowTheValuesOfThePoints)
