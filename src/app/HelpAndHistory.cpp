@@ -2,12 +2,14 @@
 
 #include "MainWindowControls.h"
 #include "UiServices.h"
+#include "catalogue/CatalogueLocation.h"
 #include "catalogue/QueryCatalogue.h"
 #include "platform/Paths.h"
 #include "platform/TextFile.h"
 #include "query/HistoryLog.h"
 #include "session/Session.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QPlainTextEdit>
 
@@ -25,7 +27,11 @@ void HelpAndHistory::loadHistory()
 
 void HelpAndHistory::TabSheet3Show()
 {
-    const QString path = paths::join(m_session.catalogue().directory(), QStringLiteral("vSql.hlp"));
+    // The catalogue's own help file, else the one installed with the program.
+    QString path = paths::join(m_session.catalogue().directory(), QStringLiteral("vSql.hlp"));
+    const QString installed = installedDataDirectory(QCoreApplication::applicationDirPath());
+    if (!QFileInfo(path).isFile() && !installed.isEmpty())
+        path = paths::join(installed, QStringLiteral("vSql.hlp"));
     if (QFileInfo(path).isFile())
         m_controls.memHelp->setPlainText(textfile::readLines(path).join(QLatin1Char('\n')));
 }

@@ -212,6 +212,17 @@ struct BatchSession {
 
 } // namespace
 
+int listTitles(const QString &catalogueDirectory, const BatchOptions &options)
+{
+    options.allowOnly(QStringLiteral("list"), {});
+    if (!options.words.isEmpty())
+        throw EUsage(QStringLiteral("list takes nothing more"));
+    const QueryCatalogue catalogue(paths::join(catalogueDirectory, QueryCatalogue::fileNameInDirectory));
+    for (const QString &title : catalogue.loadTitles())
+        std::printf("%s\n", title.toLocal8Bit().constData());
+    return 0;
+}
+
 int runQuery(const QString &catalogueDirectory, const QString &command, const BatchOptions &options)
 {
     options.allowOnly(command, {QStringLiteral("param"), QStringLiteral("date"), QStringLiteral("export")});

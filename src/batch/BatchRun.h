@@ -33,6 +33,9 @@ struct BatchOptions {
     void allowOnly(const QString &command, const QStringList &options) const;
 };
 
+// "list": the catalogue's titles, one a line, in its order, in the terminal's encoding.
+int listTitles(const QString &catalogueDirectory, const BatchOptions &options);
+
 // "run TITLE" and "sql FILE": the statements run as the window runs them, the result printed to
 // standard output (Windows-1250, ";" after every cell, CR LF). Messages go to standard error.
 // Returns the exit status; EUsage leaves for the caller.

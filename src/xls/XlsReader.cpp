@@ -177,12 +177,14 @@ private:
             throw XlsError(QStringLiteral("Cell row %1 is out of range").arg(row));
     }
 
-    TCell &put(int row, int column, int xf, CellKind kind)
+    TCell &put(int row, int column, int xf, CellKind kind, std::unique_ptr<FormulaData> formula = nullptr)
     {
         checkCell(row, column);
         TCell cell;
         cell.kind = kind;
         cell.formatIndex = xf;
+        // Given to the store with the cell, which then knows it owns formulas to free.
+        cell.formula = std::move(formula);
         TCell &stored = sheet().putCell(std::move(cell), column, row);
         m_lastCell = &stored;
         return stored;
@@ -190,10 +192,9 @@ private:
 
     TCell &putFormula(int row, int column, int xf, CellKind kind, const QByteArray &formula)
     {
-        TCell &cell = put(row, column, xf, kind);
-        cell.formula = std::make_unique<FormulaData>();
-        cell.formula->formula = formula;
-        return cell;
+        auto data = std::make_unique<FormulaData>();
+        data->formula = formula;
+        return put(row, column, xf, kind, std::move(data));
     }
 
     QString eightBit(const unsigned char *p, qsizetype n) const

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
 
@@ -36,8 +37,10 @@ protected:
             environment.remove(QString::fromLatin1(name));
         if (!locale.isEmpty())
             environment.insert(QStringLiteral("LC_ALL"), locale);
+        for (auto it = variables.cbegin(); it != variables.cend(); ++it)
+            environment.insert(it.key(), it.value());
         process.setProcessEnvironment(environment);
-        process.start(path(QStringLiteral("kwerix-batch")), arguments);
+        process.start(program.isEmpty() ? path(QStringLiteral("kwerix-batch")) : program, arguments);
         process.waitForFinished(-1);
         out = process.readAllStandardOutput();
         err = QString::fromLocal8Bit(process.readAllStandardError());
@@ -49,6 +52,9 @@ protected:
 
     QByteArray out;
     QString err;
+    // Another copy of the program to run, and variables to set.
+    QString program;
+    QMap<QString, QString> variables;
 };
 
 TEST_F(Batch, RunPrintsTheResultInWindows1250WithSemicolons)
@@ -266,6 +272,61 @@ TEST_F(Batch, ExportsFollowTheNameRulesWithoutTheInputBox)
     EXPECT_EQ(batch({"sql", "q.sql", "--export", "nie_ma/k.csv"}), 1);
     EXPECT_TRUE(err.startsWith("Cannot create file")) << err.toStdString();
     EXPECT_FALSE(QFile::exists(path("t.csv")));
+}
+
+TEST_F(Batch, HelpAndListAnswerAShellUser)
+{
+    for (const QStringList &arguments : {QStringList{"--help"}, QStringList{"-h"}, QStringList{"run", "A", "--help"}}) {
+        ASSERT_EQ(batch(arguments), 0) << arguments.join(' ').toStdString();
+        const QString text = QString::fromLocal8Bit(out);
+        EXPECT_TRUE(text.startsWith("usage: kwerix-batch [--catalogue DIR] COMMAND ...\n")) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("  3. folder programu %1: jest sqls.ini\nUżywany folder: %1\n").arg(dir.path())))
+            << text.toStdString();
+        EXPECT_TRUE(err.isEmpty());
+    }
+    // The titles in the catalogue's order, in the terminal's encoding.
+    ASSERT_EQ(batch({"list"}, "C.UTF-8"), 0);
+    const QStringList titles = QString::fromUtf8(out).split('\n');
+    EXPECT_EQ(titles.mid(0, 3), (QStringList{QStringLiteral("Klienci według miast"), "Faktury klienta", "Faktury z okresu"}));
+    EXPECT_EQ(titles.size(), 10); // nine and the end of the last line
+    EXPECT_EQ(batch({"list", "x"}), 2);
+}
+
+TEST_F(Batch, TheCatalogueIsLookedForByOptionVariableProgramFolderAndDataFolder)
+{
+    // A copy of the program in a folder without a catalogue, the user's data folder empty.
+    QDir(dir.path()).mkpath("bin");
+    ASSERT_TRUE(QFile::copy(QStringLiteral(KWERIX_BATCH), path("bin/kwerix-batch")));
+    program = path("bin/kwerix-batch");
+    variables.insert("XDG_DATA_HOME", path("data"));
+    EXPECT_EQ(batch({"list"}), 1);
+    EXPECT_TRUE(err.startsWith(QStringLiteral("Nie znaleziono katalogu zapytań.\nKatalog zapytań (sqls.ini) jest szukany kolejno:\n")))
+        << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("4. folder danych użytkownika %1/data/Kwerix: nie ma folderu").arg(dir.path())));
+    EXPECT_FALSE(QFileInfo::exists(path("data")));
+
+    for (const QStringList &arguments :
+         {QStringList{"--catalogue", dir.path(), "run", QStringLiteral("Klienci według miast")},
+          QStringList{"run", QStringLiteral("Klienci według miast"), "--catalogue", dir.path()}}) {
+        ASSERT_EQ(batch(arguments), 0) << err.toStdString();
+        EXPECT_TRUE(out.startsWith("NR;NAZWA;MIASTO;NIP;KLIENT_OD;\r\n"));
+    }
+    variables.insert("KWERIX_CATALOGUE", dir.path());
+    ASSERT_EQ(batch({"report", "Faktury z okresu", "--param", "dataOd=2026-01-01", "--param", "dataDo=2026-01-31", "--pdf",
+                     "k.pdf"}),
+              0)
+        << err.toStdString();
+    EXPECT_TRUE(QFileInfo(path("k.pdf")).isFile());
+
+    QDir(dir.path()).mkpath("data/Kwerix");
+    testsupport::writeBytes(path("data/Kwerix/sqls.ini"), testsupport::cp("[NAZWA_SQL]\r\nMój=\r\n"));
+    variables.remove("KWERIX_CATALOGUE");
+    ASSERT_EQ(batch({"list"}, "C.UTF-8"), 0) << err.toStdString();
+    EXPECT_EQ(QString::fromUtf8(out), QStringLiteral("Mój\n"));
+
+    EXPECT_EQ(batch({"list", "--catalogue", path("brak")}), 1);
+    EXPECT_EQ(err, QStringLiteral("Nie ma folderu katalogu zapytań %1 (podany w --catalogue).\n").arg(path("brak")));
+    EXPECT_EQ(batch({"list", "--catalogue"}), 2);
 }
 
 TEST_F(Batch, WrongCommandLinesEndWithStatusTwo)

@@ -117,6 +117,7 @@ TEST_F(Conversion, FailuresWriteNoFile)
 TEST_F(Conversion, BatchProgramConvertsWithTheCatalogueBesideIt)
 {
     QFile::copy(KWERIX_BATCH, path("katalog/kwerix-batch"));
+    testsupport::writeBytes(path("katalog/sqls.ini"), "[NAZWA_SQL]\r\n");
     TXlsWorkbook book;
     book.sheet(0).setAsString(0, 0, "z programu");
     save(book, "wsadowy.xls");
