@@ -12,6 +12,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   python3 python3-dbf python3-xlrd python3-xlwt
   xvfb xauth fonts-dejavu-core fonts-liberation poppler-utils
+  desktop-file-utils dpkg-dev file man-db
 )
 
 missing=()
