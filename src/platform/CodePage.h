@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <QString>
+#include <initializer_list>
+#include <utility>
 
 // A single-byte code page, built from iconv when first used.
 //
@@ -13,6 +15,8 @@ class SingleByteCodec {
 public:
     // "WINDOWS-1250", "CP852", ... as iconv names them.
     explicit SingleByteCodec(const char *iconvName);
+    // A code page iconv does not know, given as another one with some bytes changed.
+    SingleByteCodec(const char *name, const char *baseIconvName, std::initializer_list<std::pair<unsigned char, char16_t>> changes);
 
     QString decode(const char *bytes, qsizetype length) const;
     QString decode(const QByteArray &bytes) const { return decode(bytes.constData(), bytes.size()); }
@@ -36,6 +40,8 @@ public:
     const char *name() const { return m_name.constData(); }
 
 private:
+    void assign(unsigned char byte, char16_t ch);
+
     QByteArray m_name;
     char16_t m_toUnicode[256];
     unsigned char m_utf8[256][4]; // length, then up to three bytes
@@ -59,6 +65,6 @@ bool encodeChar(char16_t ch, unsigned char &byte);
 
 // CP852, the DOS code page of Central European dBASE and Paradox files.
 const SingleByteCodec &cp852Codec();
-// The codec of a Windows or DOS code page number (1250, 1252, 852, ...); Windows-1252 for numbers
-// that name no single-byte code page iconv knows.
+// The codec of a Windows or DOS code page number (1250, 1252, 852, ..., and 620 Mazovia and 895
+// Kamenický, which iconv lacks); Windows-1252 for numbers that name no single-byte code page known.
 const SingleByteCodec &codecForCodePage(int codePage);

@@ -76,6 +76,7 @@ public:
         firstRecord();
         m_book.defaults = false;
         walk();
+        finishSheet();
     }
 
 private:
@@ -134,8 +135,10 @@ private:
         const Data bof(m_stream.constData() + m_pos, length);
         m_pos += length;
         const int type = bof.size() >= 4 ? bof.u16(2) : 0;
-        if (type == 0x0010)
+        if (type == 0x0010) {
             m_sheet = 0;
+            m_sheetOpen = true;
+        }
         if (biff8() && bof.size() >= 8 && (bof.u32(4) & 0x10))
             m_book.isMac = true;
     }
@@ -232,6 +235,7 @@ private:
     {
         switch (id) {
         case biff::EOF_:
+            finishSheet();
             if (m_nextName >= static_cast<int>(m_names.size()))
                 throw Stop{};
             return;
@@ -406,6 +410,8 @@ private:
             return;
         }
         ++m_sheet;
+        m_sheetOpen = true;
+        m_sawDimensions = false;
         if (m_sheet >= static_cast<int>(m_book.sheets.size()))
             m_book.addSheet();
         if (!name.isEmpty())
@@ -429,6 +435,20 @@ private:
             throw XlsError(QStringLiteral("The stream ends inside a substream"));
     }
 
+    // At the end of a worksheet: one without a DIMENSIONS record (older programs leave it out)
+    // uses the range of the cells it holds.
+    void finishSheet()
+    {
+        if (!m_sheetOpen)
+            return;
+        m_sheetOpen = false;
+        if (m_sawDimensions)
+            return;
+        TSheet &s = sheet();
+        s.computeUsedRange();
+        s.declaredEmpty = s.cells().empty();
+    }
+
     void dimensions(const Data &d)
     {
         quint32 firstRow, lastRowPlus1;
@@ -444,6 +464,7 @@ private:
         }
         const int firstCol = d.u16(at), lastColPlus1 = d.u16(at + 2);
         TSheet &s = sheet();
+        m_sawDimensions = true;
         s.firstRow = static_cast<quint16>(firstRow);
         s.lastRow = static_cast<quint16>(lastRowPlus1 - 1);
         s.firstCol = static_cast<quint16>(firstCol);
@@ -642,6 +663,9 @@ private:
     TExcelVersion m_version = TExcelVersion::xvNone;
     int m_codePage = 1252;
     int m_sheet = -1;
+    // A worksheet's records are being read, and whether its DIMENSIONS record was among them.
+    bool m_sheetOpen = false;
+    bool m_sawDimensions = false;
     int m_records = 0;
     std::vector<std::pair<QString, int>> m_names;
     int m_nextName = 0;

@@ -170,6 +170,28 @@ TEST_F(PolishTest, EmptyDimensionsAreRemembered)
     EXPECT_EQ(book.sheet(0).lastRow, 0xFFFF);
 }
 
+TEST_F(PolishTest, SheetsWithoutDimensionsUseTheRangeOfTheirCells)
+{
+    // A BIFF4 worksheet as an older program writes it: no DIMENSIONS, 27 rows x 4 columns from
+    // row 2 and column 1; and a BIFF8 sheet without DIMENSIONS and without cells.
+    QByteArray biff4 = record(0x0409, RecordData().u16(0).u16(0x0010).u16(0).bytes);
+    for (int row = 2; row < 29; ++row) {
+        biff4 += record(0x0204, RecordData().u16(row).u16(1).u16(15).u16(6).raw("wiersz").bytes);
+        for (int column = 2; column < 5; ++column)
+            biff4 += record(0x0203, RecordData().u16(row).u16(column).u16(15).f64(row * 10 + column).bytes);
+    }
+    writeBytes(path("stary.xls"), biff4 + record(biff::EOF_, {}));
+    TXlsWorkbook book = readBook(path("stary.xls"));
+    const TSheet &sheet = book.sheet(0);
+    EXPECT_FALSE(sheet.declaredEmpty);
+    EXPECT_EQ((std::vector<int>{sheet.firstRow, sheet.lastRow, sheet.firstCol, sheet.lastCol}), (std::vector<int>{2, 28, 1, 4}));
+    EXPECT_EQ(rowText(sheet, 28, 5), (QStringList{"", "wiersz", "282", "283", "284"}));
+
+    writeCompound(path("bez.xls"), biff8Stream({}, {}));
+    TXlsWorkbook empty = readBook(path("bez.xls"));
+    EXPECT_TRUE(empty.sheet(0).declaredEmpty);
+}
+
 TEST_F(PolishTest, CompoundFilesWithLoopingChainsFailInsteadOfHanging)
 {
     TXlsWorkbook book;

@@ -16,6 +16,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <map>
+#include <set>
 #include <strings.h>
 
 namespace {
@@ -218,15 +220,41 @@ QString memoPathFor(const QString &path, bool foxPro)
     return paths::resolveExisting(wanted);
 }
 
-const SingleByteCodec &codecFor(unsigned char languageDriver)
+// The code page a table's language driver mark names, from the published list of dBASE and FoxPro
+// marks; 0 when the mark names none (no mark, or "the system's ANSI code page": for this program,
+// Windows-1250), -1 for a mark not in the list.
+int codePageOfMark(unsigned char mark)
 {
-    switch (languageDriver) {
-    // Code page 852 drivers: Czech, Hungarian, Polish, Romanian, Eastern European, Slovenian DOS.
-    case 0x1F: case 0x22: case 0x23: case 0x40: case 0x64: case 0x87:
-        return cp852Codec();
-    default:
-        return cp1250::codec();
-    }
+    static const std::map<unsigned char, int> codePages = {
+        {0x01, 437},   {0x02, 850},   {0x03, 1252},  {0x04, 10000}, {0x08, 865},   {0x09, 437},   {0x0A, 850},
+        {0x0B, 437},   {0x0D, 437},   {0x0E, 850},   {0x0F, 437},   {0x10, 850},   {0x11, 437},   {0x12, 850},
+        {0x13, 932},   {0x14, 850},   {0x15, 437},   {0x16, 850},   {0x17, 865},   {0x18, 437},   {0x19, 437},
+        {0x1A, 850},   {0x1B, 437},   {0x1C, 863},   {0x1D, 850},   {0x1F, 852},   {0x22, 852},   {0x23, 852},
+        {0x24, 860},   {0x25, 850},   {0x26, 866},   {0x37, 850},   {0x40, 852},   {0x4D, 936},   {0x4E, 949},
+        {0x4F, 950},   {0x50, 874},   {0x58, 1252},  {0x59, 1252},  {0x64, 852},   {0x65, 866},   {0x66, 865},
+        {0x67, 861},   {0x68, 895},   {0x69, 620},   {0x6A, 737},   {0x6B, 857},   {0x6C, 863},   {0x78, 950},
+        {0x79, 949},   {0x7A, 936},   {0x7B, 932},   {0x7C, 874},   {0x86, 737},   {0x87, 852},   {0x88, 857},
+        {0x96, 10007}, {0x97, 10029}, {0x98, 10006}, {0xC8, 1250},  {0xC9, 1251},  {0xCA, 1254},  {0xCB, 1253},
+        {0xCC, 1257},  {0x00, 0},     {0x57, 0},
+    };
+    const auto found = codePages.find(mark);
+    return found == codePages.end() ? -1 : found->second;
+}
+
+// The codec of a table's mark. A mark not in the list, or naming a code page of more than one byte
+// a character or of the Macintosh, is an error naming the mark: a table is never read in a code
+// page it was not written in.
+const SingleByteCodec &codecFor(unsigned char mark, const QString &path)
+{
+    const int codePage = codePageOfMark(mark);
+    const QString hex = QStringLiteral("0x") + QString::number(mark, 16).toUpper().rightJustified(2, QLatin1Char('0'));
+    if (codePage < 0)
+        throwTableError(QStringLiteral("The table's code page mark %1 is not a known dBASE language driver.").arg(hex), path);
+    static const std::set<int> unsupported = {932, 936, 949, 950, 10000, 10006, 10007, 10029};
+    if (unsupported.count(codePage))
+        throwTableError(
+            QStringLiteral("The table's code page mark %1 names code page %2, which this program cannot read.").arg(hex).arg(codePage), path);
+    return codePage == 0 ? cp1250::codec() : codecForCodePage(codePage);
 }
 
 QByteArray trimmedRight(const char *p, int width)
@@ -574,14 +602,22 @@ DbfTable::DbfTable(const QString &path) : TableFile(path)
         const qint64 headerLength = qFromLittleEndian<quint16>(header.constData() + 8);
         m_recordLength = qFromLittleEndian<quint16>(header.constData() + 10);
         m_recordCount = qFromLittleEndian<quint32>(header.constData() + 4);
-        if (file.size() < headerLength + m_recordCount * m_recordLength)
+        const bool fits = file.size() >= headerLength + m_recordCount * m_recordLength;
+        // Version 2 is also dBASE II, whose header (a 16-bit record count at offset 1, field
+        // descriptors from offset 8) read as dBASE III's gives a header length that no field list
+        // makes, or more records than the file holds.
+        if (header[0] == 2 && (headerLength % 32 != 1 || !fits))
+            throwTableError(QStringLiteral("dBASE II tables are not supported: save the table as dBASE III or later in the "
+                                           "program that made it."),
+                            path);
+        if (!fits)
             throwTableError(QStringLiteral("The table is truncated: its header counts %1 records, the file holds %2.")
                                 .arg(m_recordCount)
                                 .arg(std::max<qint64>(0, (file.size() - headerLength) / m_recordLength)),
                             path);
     }
     m_version = static_cast<unsigned char>(header[0]);
-    m_codec = &codecFor(static_cast<unsigned char>(header[29]));
+    m_codec = &codecFor(static_cast<unsigned char>(header[29]), path);
 
     DbfHandle dbf(openDbf(path, "rb"));
     if (!dbf.h)
@@ -606,6 +642,8 @@ DbfTable::DbfTable(const QString &path) : TableFile(path)
         m_hasMemo = m_hasMemo || isMemoType(type, m_version);
         m_columns.push_back(c);
     }
+    if (m_columns.empty())
+        throwTableError(QStringLiteral("The table has no fields."), path);
     if (m_hasMemo)
         requireMemoFile(memoPath(), path);
 }

@@ -74,7 +74,10 @@ FieldDef fieldDefFor(const QString &name, int type, int size)
     case pxfCurrency: f.type = FieldType::ftCurrency; break;
     case pxfNumber: f.type = FieldType::ftFloat; break;
     case pxfLogical: f.type = FieldType::ftBoolean; break;
-    case pxfMemoBLOb: case pxfFmtMemoBLOb: f.type = FieldType::ftMemo; break;
+    case pxfMemoBLOb: f.type = FieldType::ftMemo; break;
+    // A formatted memo holds its text with the binary formatting of the program that wrote it:
+    // shown as text it would be noise, so it is binary data as a graphic is.
+    case pxfFmtMemoBLOb: f.type = FieldType::ftBlob; break;
     case pxfTime: f.type = FieldType::ftTime; break;
     case pxfTimestamp: f.type = FieldType::ftDateTime; break;
     case pxfBCD: f.type = FieldType::ftBCD; f.size = 32; f.decimals = size; break;
@@ -405,27 +408,65 @@ struct ParadoxTable::Layout {
     qint64 blockOffset(int block) const { return headerSize + static_cast<qint64>(block - 1) * blockSize; }
     int recordsPerBlock() const { return (blockSize - kBlockHeader) / recordSize; }
 
-    // Calls visit(blockNumber, offset, records) for every data block in chain order; a chain that
-    // loops or leaves the file is a damaged table.
+    // Calls visit(blockNumber, offset, records) for every data block in chain order. A chain that
+    // loops or names a block the header does not count is a damaged table; one whose records do
+    // not all lie in the file is a truncated table. A last block cut short after its records (as
+    // Paradox itself leaves some files) is whole.
     template <class Visit>
     void walk(const QString &path, Visit visit) const
     {
+        requireAllRecords(path);
+        chain(path, [&](int block, qint64 offset, int records) {
+            visit(block, offset, records);
+            return true;
+        });
+    }
+
+private:
+    // Follows the chain while step(block, offset, records) says so; records as the block claims.
+    template <class Step>
+    void chain(const QString &path, Step step) const
+    {
         std::set<int> seen;
+        const int fileBlocks = header16(kFileBlocks);
         int block = header16(kFirstBlock);
-        const qint64 blocksInFile = (file.size() - headerSize) / blockSize;
         while (block != 0) {
-            if (block < 1 || block > blocksInFile || !seen.insert(block).second)
+            if (block < 1 || block > fileBlocks || !seen.insert(block).second)
                 throwTableError(QStringLiteral("The chain of data blocks is damaged at block %1.").arg(block), path);
             const qint64 offset = blockOffset(block);
+            if (offset + kBlockHeader > file.size()) {
+                step(block, offset, -1);
+                return;
+            }
             const auto *h = reinterpret_cast<const unsigned char *>(file.constData() + offset);
-            const int next = qFromLittleEndian<quint16>(h);
             const qint16 added = qFromLittleEndian<qint16>(h + 4);
             const int records = added >= 0 ? added / recordSize + 1 : 0;
             if (records > recordsPerBlock())
                 throwTableError(QStringLiteral("Data block %1 claims more records than it can hold.").arg(block), path);
-            visit(block, offset, records);
-            block = next;
+            if (!step(block, offset, records))
+                return;
+            block = qFromLittleEndian<quint16>(h);
         }
+    }
+
+    // A truncated table is refused, saying how many of its records are missing.
+    void requireAllRecords(const QString &path) const
+    {
+        qint64 present = 0, cutShort = 0;
+        chain(path, [&](int, qint64 offset, int records) {
+            const qint64 inFile = std::max<qint64>(0, (file.size() - offset - kBlockHeader) / recordSize);
+            present += records < 0 ? 0 : std::min<qint64>(records, inFile);
+            cutShort = records < 0 ? 1 : std::max<qint64>(0, records - inFile);
+            return cutShort == 0;
+        });
+        if (cutShort == 0)
+            return;
+        const qint64 counted = qFromLittleEndian<qint32>(file.constData() + kNumRecords);
+        const qint64 missing = std::max(counted - present, cutShort);
+        throwTableError(QStringLiteral("The table is truncated: %1 of its %2 records are missing.")
+                            .arg(missing)
+                            .arg(std::max(counted, present + missing)),
+                        path);
     }
 };
 
@@ -505,9 +546,8 @@ ParadoxTable::ParadoxTable(const QString &path, bool requireMemo) : TableFile(pa
     }
     if (offset != m_recordSize || m_recordSize > m_blockSize - kBlockHeader)
         throwTableError(QStringLiteral("The field definitions do not add up to the record size."), path);
-    const qint64 blocks = qFromLittleEndian<quint16>(h + kFileBlocks);
-    if (file.size() < m_headerSize + blocks * m_blockSize)
-        throwTableError(QStringLiteral("The table is truncated: its header counts %1 data blocks.").arg(blocks), path);
+    if (file.size() < m_headerSize)
+        throwTableError(QStringLiteral("The table is truncated: its header is not whole."), path);
     if (requireMemo && m_hasMemo)
         requireMemoFile(memoPath(), path);
 }
