@@ -6,6 +6,7 @@
 #include <map>
 #include <iconv.h>
 #include <memory>
+#include <vector>
 #include <stdexcept>
 
 namespace {
@@ -37,7 +38,7 @@ SingleByteCodec::SingleByteCodec(const char *iconvName) : m_name(iconvName)
 }
 
 SingleByteCodec::SingleByteCodec(const char *name, const char *baseIconvName,
-                                 std::initializer_list<std::pair<unsigned char, char16_t>> changes)
+                                 const std::vector<std::pair<unsigned char, char16_t>> &changes)
     : SingleByteCodec(baseIconvName)
 {
     m_name = name;
@@ -197,33 +198,27 @@ const SingleByteCodec &cp852Codec()
 
 namespace {
 
+using ByteChanges = std::vector<std::pair<unsigned char, char16_t>>;
+
 // Mazovia, the Polish DOS code page of the dBASE and Clipper years (code page 620): code page 437
 // with the Polish letters in place of some of its accented ones, from the published code chart.
-std::unique_ptr<SingleByteCodec> mazovia()
-{
-    return std::make_unique<SingleByteCodec>(
-        "MAZOVIA", "CP437",
-        std::initializer_list<std::pair<unsigned char, char16_t>>{
-            {0x86, u'ą'}, {0x8D, u'ć'}, {0x8F, u'Ą'}, {0x90, u'Ę'}, {0x91, u'ę'}, {0x92, u'ł'}, {0x95, u'Ć'},
-            {0x98, u'Ś'}, {0x9C, u'Ł'}, {0x9E, u'ś'}, {0xA0, u'Ź'}, {0xA1, u'Ż'}, {0xA3, u'Ó'}, {0xA4, u'ń'},
-            {0xA5, u'Ń'}, {0xA6, u'ź'}, {0xA7, u'ż'}});
-}
+const ByteChanges kMazovia = {
+    {0x86, u'ą'}, {0x8D, u'ć'}, {0x8F, u'Ą'}, {0x90, u'Ę'}, {0x91, u'ę'}, {0x92, u'ł'}, {0x95, u'Ć'},
+    {0x98, u'Ś'}, {0x9C, u'Ł'}, {0x9E, u'ś'}, {0xA0, u'Ź'}, {0xA1, u'Ż'}, {0xA3, u'Ó'}, {0xA4, u'ń'},
+    {0xA5, u'Ń'}, {0xA6, u'ź'}, {0xA7, u'ż'},
+};
 
 // Kamenický, the Czech and Slovak DOS code page (895): code page 437 with 0x80..0xAF replaced,
 // from the published code chart.
-std::unique_ptr<SingleByteCodec> kamenicky()
-{
-    return std::make_unique<SingleByteCodec>(
-        "KAMENICKY", "CP437",
-        std::initializer_list<std::pair<unsigned char, char16_t>>{
-            {0x80, u'Č'}, {0x81, u'ü'}, {0x82, u'é'}, {0x83, u'ď'}, {0x84, u'ä'}, {0x85, u'Ď'}, {0x86, u'Ť'},
-            {0x87, u'č'}, {0x88, u'ě'}, {0x89, u'Ě'}, {0x8A, u'Ĺ'}, {0x8B, u'Í'}, {0x8C, u'ľ'}, {0x8D, u'ĺ'},
-            {0x8E, u'Ä'}, {0x8F, u'Á'}, {0x90, u'É'}, {0x91, u'ž'}, {0x92, u'Ž'}, {0x93, u'ô'}, {0x94, u'ö'},
-            {0x95, u'Ó'}, {0x96, u'ů'}, {0x97, u'Ú'}, {0x98, u'ý'}, {0x99, u'Ö'}, {0x9A, u'Ü'}, {0x9B, u'Š'},
-            {0x9C, u'Ľ'}, {0x9D, u'Ý'}, {0x9E, u'Ř'}, {0x9F, u'ť'}, {0xA0, u'á'}, {0xA1, u'í'}, {0xA2, u'ó'},
-            {0xA3, u'ú'}, {0xA4, u'ň'}, {0xA5, u'Ň'}, {0xA6, u'Ů'}, {0xA7, u'Ô'}, {0xA8, u'š'}, {0xA9, u'ř'},
-            {0xAA, u'ŕ'}, {0xAB, u'Ŕ'}, {0xAC, u'¼'}, {0xAD, u'§'}, {0xAE, u'«'}, {0xAF, u'»'}});
-}
+const ByteChanges kKamenicky = {
+    {0x80, u'Č'}, {0x81, u'ü'}, {0x82, u'é'}, {0x83, u'ď'}, {0x84, u'ä'}, {0x85, u'Ď'}, {0x86, u'Ť'},
+    {0x87, u'č'}, {0x88, u'ě'}, {0x89, u'Ě'}, {0x8A, u'Ĺ'}, {0x8B, u'Í'}, {0x8C, u'ľ'}, {0x8D, u'ĺ'},
+    {0x8E, u'Ä'}, {0x8F, u'Á'}, {0x90, u'É'}, {0x91, u'ž'}, {0x92, u'Ž'}, {0x93, u'ô'}, {0x94, u'ö'},
+    {0x95, u'Ó'}, {0x96, u'ů'}, {0x97, u'Ú'}, {0x98, u'ý'}, {0x99, u'Ö'}, {0x9A, u'Ü'}, {0x9B, u'Š'},
+    {0x9C, u'Ľ'}, {0x9D, u'Ý'}, {0x9E, u'Ř'}, {0x9F, u'ť'}, {0xA0, u'á'}, {0xA1, u'í'}, {0xA2, u'ó'},
+    {0xA3, u'ú'}, {0xA4, u'ň'}, {0xA5, u'Ň'}, {0xA6, u'Ů'}, {0xA7, u'Ô'}, {0xA8, u'š'}, {0xA9, u'ř'},
+    {0xAA, u'ŕ'}, {0xAB, u'Ŕ'}, {0xAC, u'¼'}, {0xAD, u'§'}, {0xAE, u'«'}, {0xAF, u'»'},
+};
 
 } // namespace
 
@@ -236,7 +231,11 @@ const SingleByteCodec &codecForCodePage(int codePage)
     std::unique_ptr<SingleByteCodec> codec;
     const QByteArray name = (codePage >= 1250 && codePage <= 1258 ? "WINDOWS-" : "CP") + QByteArray::number(codePage);
     try {
-        codec = codePage == 620 ? mazovia() : codePage == 895 ? kamenicky() : std::make_unique<SingleByteCodec>(name.constData());
+        if (codePage == 620 || codePage == 895)
+            codec = std::make_unique<SingleByteCodec>(codePage == 620 ? "MAZOVIA" : "KAMENICKY", "CP437",
+                                                      codePage == 620 ? kMazovia : kKamenicky);
+        else
+            codec = std::make_unique<SingleByteCodec>(name.constData());
     } catch (const std::runtime_error &) {
         return codePage == 1252 ? cp1250::codec() : codecForCodePage(1252);
     }

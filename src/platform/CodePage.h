@@ -2,8 +2,8 @@
 
 #include <QByteArray>
 #include <QString>
-#include <initializer_list>
 #include <utility>
+#include <vector>
 
 // A single-byte code page, built from iconv when first used.
 //
@@ -16,7 +16,7 @@ public:
     // "WINDOWS-1250", "CP852", ... as iconv names them.
     explicit SingleByteCodec(const char *iconvName);
     // A code page iconv does not know, given as another one with some bytes changed.
-    SingleByteCodec(const char *name, const char *baseIconvName, std::initializer_list<std::pair<unsigned char, char16_t>> changes);
+    SingleByteCodec(const char *name, const char *baseIconvName, const std::vector<std::pair<unsigned char, char16_t>> &changes);
 
     QString decode(const char *bytes, qsizetype length) const;
     QString decode(const QByteArray &bytes) const { return decode(bytes.constData(), bytes.size()); }
