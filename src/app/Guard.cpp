@@ -15,7 +15,7 @@ void guarded(UiServices &ui, const std::function<void()> &handler)
     } catch (const Exception &e) {
         failure = e.message();
     } catch (const std::exception &e) {
-        failure = QString::fromLocal8Bit(e.what());
+        failure = foreignErrorText(e);
     } catch (...) {
         failure = QStringLiteral("Nieznany błąd");
     }

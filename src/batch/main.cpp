@@ -143,5 +143,7 @@ int main(int argc, char *argv[])
         return usage(e.message());
     } catch (const Exception &e) {
         return fail(e.message());
+    } catch (const std::exception &e) {
+        return fail(foreignErrorText(e));
     }
 }

@@ -131,7 +131,8 @@ void QueryCatalogue::saveSettings(const ShellSettings &settings)
 QString QueryCatalogue::resolveTextFile(const QString &title) const
 {
     const QString stored = m_ini.readString(kFiles, title, QString());
-    if (stored.isEmpty())
+    // A NUL can name no file (and the file system functions would complain of it on their own).
+    if (stored.isEmpty() || stored.contains(QChar(0)))
         return {};
     const QString path = paths::isAbsolute(stored) ? stored : paths::join(m_directory, stored);
     if (const auto found = paths::findExisting(path))

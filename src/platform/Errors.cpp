@@ -1,6 +1,7 @@
 #include "Errors.h"
 
 #include <cstring>
+#include <new>
 
 Exception::Exception(QString message)
     : m_message(std::move(message)), m_utf8(m_message.toUtf8())
@@ -25,6 +26,13 @@ EIniFileException::EIniFileException(const QString &path)
 QString systemErrorText(int errorNumber)
 {
     return QString::fromLocal8Bit(std::strerror(errorNumber));
+}
+
+QString foreignErrorText(const std::exception &e)
+{
+    if (dynamic_cast<const std::bad_alloc *>(&e))
+        return QStringLiteral("Za mało pamięci, aby dokończyć tę pracę");
+    return QString::fromLocal8Bit(e.what());
 }
 
 QString standardErrorText(const QString &message)

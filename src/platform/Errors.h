@@ -73,6 +73,10 @@ public:
 // The system's text for an errno value.
 QString systemErrorText(int errorNumber);
 
+// The text of a failure that is none of the program's own exceptions: running out of memory in
+// Polish, any other by its own text.
+QString foreignErrorText(const std::exception &e);
+
 // The text of the application's standard error box: the error's text, with a full stop added
 // when it ends in a character that sorts after ".".
 QString standardErrorText(const QString &message);

@@ -46,9 +46,11 @@ void initialise()
 {
     static const bool done = [] {
         gsf_init();
-        // libgsf warns on stderr about damaged files; the reader reports them as errors itself.
-        const auto levels = static_cast<GLogLevelFlags>(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE | G_LOG_LEVEL_INFO);
-        for (const char *domain : {"libgsf", "libgsf:msole", "GLib-GObject"})
+        // libgsf warns on stderr about damaged files (its failed checks come as critical
+        // messages); the reader reports them as errors itself.
+        const auto levels = static_cast<GLogLevelFlags>(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE
+                                                        | G_LOG_LEVEL_INFO);
+        for (const char *domain : {"libgsf", "libgsf:msole", "GLib-GObject", "GLib"})
             g_log_set_handler(domain, levels, ignoreMessage, nullptr);
         g_log_set_handler(nullptr, levels, ignoreMessage, nullptr);
         return true;

@@ -76,7 +76,7 @@ public:
         firstRecord();
         m_book.defaults = false;
         walk();
-        finishSheet();
+        requireEnd();
     }
 
 private:
@@ -183,6 +183,9 @@ private:
     TCell &put(int row, int column, int xf, CellKind kind, std::unique_ptr<FormulaData> formula = nullptr)
     {
         checkCell(row, column);
+        // A STRING record belongs to the formula cell just before it; any other cell (which may
+        // even replace that one) ends the wait for it.
+        m_stringFormula = nullptr;
         TCell cell;
         cell.kind = kind;
         cell.formatIndex = xf;
@@ -433,6 +436,21 @@ private:
         }
         if (m_pos > m_stream.size())
             throw XlsError(QStringLiteral("The stream ends inside a substream"));
+    }
+
+    // A stream that ends inside a sheet, or before the sheets its globals list, lost its end: the
+    // cells read so far are not the workbook. Padding after the last end record is left alone.
+    void requireEnd()
+    {
+        const bool inside = m_sheetOpen, missing = m_nextName < static_cast<int>(m_names.size());
+        if (!inside && !missing)
+            return;
+        const int index = inside ? m_nextName - 1 : m_nextName;
+        QString name = index >= 0 && index < static_cast<int>(m_names.size()) ? m_names[static_cast<size_t>(index)].first : QString();
+        if (!name.isEmpty() && name[0].unicode() <= 1)
+            name.remove(0, 1); // the kind character of a stored name
+        throw XlsError(name.isEmpty() ? QStringLiteral("The workbook stream ends inside its worksheet")
+                                      : QStringLiteral("The workbook stream ends before the end of sheet \"%1\"").arg(name));
     }
 
     // At the end of a worksheet: one without a DIMENSIONS record (older programs leave it out)

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Writes dBASE tables byte by byte from the published file layout, for what no library writes:
 one table per code page mark (a text of that code page in field NAZWA), marks that are not known
-or name code pages of more than one byte, a table without fields, and a dBASE II table.
+or name code pages of more than one byte, fields whose width does not suit their type, a table
+without fields, and a dBASE II table.
 
 usage: make_raw_dbase_fixtures.py DIRECTORY
 Prints, for each code page table, its file name and the text it holds, a line each (UTF-8).
@@ -57,6 +58,10 @@ for mark, codepage, text in SAMPLES:
 # A mark no dBASE language driver has, and one naming a code page of two bytes a character.
 dbase3('znak_f0.dbf', [('NAZWA', 'C', 10)], [(b'abc',)], 0xF0)
 dbase3('znak_4d.dbf', [('NAZWA', 'C', 10)], [(b'abc',)], 0x4D)
+
+# Fields whose width does not suit their type (the record length agrees with the widths).
+dbase3('szerokosc_i.dbf', [('ID', 'I', 1), ('NAZWA', 'C', 5)], [(b'1', b'abc')])
+dbase3('szerokosc_y.dbf', [('KWOTA', 'Y', 4), ('NAZWA', 'C', 5)], [(b'1234', b'abc')])
 
 # A valid header with no field descriptors, and one record.
 dbase3('bezpol.dbf', [], [()])

@@ -192,6 +192,33 @@ TEST_F(PolishTest, SheetsWithoutDimensionsUseTheRangeOfTheirCells)
     EXPECT_TRUE(empty.sheet(0).declaredEmpty);
 }
 
+TEST_F(PolishTest, AStringRecordAfterItsFormulaCellWasReplacedIsLeftAlone)
+{
+    // A formula with a text result, another cell record at the same place, then the STRING
+    // record of the formula that is no longer there.
+    const QByteArray formula = RecordData().u16(0).u16(0).u16(15).u8(0).u8(0).u16(0).u16(0).u16(0xFFFF).u16(0).u32(0).u16(0).bytes;
+    const QByteArray sheet = record(biff::FORMULA, formula) + record(biff::NUMBER, RecordData().u16(0).u16(0).u16(15).f64(7).bytes)
+        + record(biff::STRING, RecordData().u16(3).u8(0).raw("abc").bytes);
+    writeCompound(path("zamiana.xls"), biff8Stream({}, sheet));
+    EXPECT_EQ(readBook(path("zamiana.xls")).sheet(0).asString(0, 0), QStringLiteral("7"));
+}
+
+TEST_F(PolishTest, AStreamThatEndsBeforeItsSheetsEndIsAnError)
+{
+    const QByteArray cells = record(biff::NUMBER, RecordData().u16(0).u16(0).u16(15).f64(7).bytes);
+    const QByteArray whole = biff8Stream({}, cells);
+    // Padding after the last end record, as some writers leave it, is fine.
+    writeCompound(path("dopelnienie.xls"), whole + QByteArray(300, '\0'));
+    EXPECT_EQ(readBook(path("dopelnienie.xls")).sheet(0).asString(0, 0), QStringLiteral("7"));
+    // The last sheet's end record cut off: at a record boundary, inside the sheet.
+    writeCompound(path("bezkonca.xls"), whole.left(whole.size() - 4));
+    expectError(path("bezkonca.xls"), QStringLiteral("The workbook stream ends before the end of sheet \"Arkusz\""));
+    // Globals that list a second sheet the stream does not hold.
+    const QByteArray second = record(biff::BOUNDSHEET, RecordData().u32(0).u16(0).u8(5).u8(0).raw("Drugi").bytes);
+    writeCompound(path("brakarkusza.xls"), biff8Stream(second, cells));
+    expectError(path("brakarkusza.xls"), QStringLiteral("The workbook stream ends before the end of sheet \"Arkusz\""));
+}
+
 TEST_F(PolishTest, CompoundFilesWithLoopingChainsFailInsteadOfHanging)
 {
     TXlsWorkbook book;

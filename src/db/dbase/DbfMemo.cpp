@@ -65,11 +65,6 @@ qint64 DbfMemo::blockSize() const
     return 512;
 }
 
-qint64 DbfMemo::nextFreeBlock() const
-{
-    return m_kind == Kind::FoxPro ? be32(m_bytes, 0) : le32(m_bytes, 0);
-}
-
 void DbfMemo::setNextFreeBlock(qint64 block)
 {
     if (m_kind == Kind::FoxPro)
@@ -112,9 +107,10 @@ QByteArray DbfMemo::read(qint64 block) const
 qint64 DbfMemo::append(const QByteArray &data, bool binary)
 {
     const qint64 size = blockSize();
-    qint64 block = nextFreeBlock();
-    // A header that lies about the free space must not make a new memo overwrite an old one.
-    block = std::max(block, (static_cast<qint64>(m_bytes.size()) + size - 1) / size);
+    // A new memo goes after the last block of the file, wherever the header says the free space
+    // begins: one that says less would have it overwrite an old memo, one that says more (damage)
+    // would grow the file by the gap.
+    const qint64 block = (static_cast<qint64>(m_bytes.size()) + size - 1) / size;
     QByteArray stored;
     switch (m_kind) {
     case Kind::DBase3:

@@ -25,7 +25,6 @@ private:
     DbfMemo(QString path, Kind kind, QByteArray bytes);
     qint64 blockSize() const;
     void setNextFreeBlock(qint64 block);
-    qint64 nextFreeBlock() const;
 
     QString m_path;
     Kind m_kind;

@@ -273,6 +273,22 @@ bool allDigits(const char *p, int n)
     return true;
 }
 
+// Whether a field's width is one its type can have: binary and date types have one width, memo
+// pointers two (text in dBASE, a 32-bit number in Visual FoxPro).
+bool widthSuits(char type, int width, unsigned char version)
+{
+    const bool vfp = isVisualFoxPro(version);
+    switch (type) {
+    case 'I': case '+': return width == 4;
+    case 'Y': case 'T': case '@': case 'O': case 'D': return width == 8;
+    case 'L': return width == 1;
+    case 'B': return width == (vfp ? 8 : 10);
+    case 'M': case 'G': case 'P': return width == 10 || (vfp && width == 4);
+    case 'N': case 'F': return width >= 1 && width <= 32;
+    default: return width >= 1;
+    }
+}
+
 // Julian day numbers of Visual FoxPro date-times.
 constexpr qint64 kJulianOf19700101 = 2440588;
 
@@ -622,7 +638,12 @@ DbfTable::DbfTable(const QString &path) : TableFile(path)
     DbfHandle dbf(openDbf(path, "rb"));
     if (!dbf.h)
         throwTableError(QStringLiteral("The file is not a dBASE table. %1").arg(t_shapelibError), path);
-    if (dbf.h->nRecordLength != m_recordLength)
+    // The widths must fill the record exactly: a header whose field list was cut short or whose
+    // widths were changed would otherwise give shifted columns.
+    int widths = 1;
+    for (int i = 0; i < DBFGetFieldCount(dbf.h); ++i)
+        widths += dbf.h->panFieldSize[i];
+    if (widths != m_recordLength)
         throwTableError(QStringLiteral("The field definitions do not add up to the record length."), path);
     for (int i = 0; i < DBFGetFieldCount(dbf.h); ++i) {
         char name[XBASE_FLDNAME_LEN_READ + 1] = {};
@@ -631,6 +652,12 @@ DbfTable::DbfTable(const QString &path) : TableFile(path)
         const char type = DBFGetNativeFieldType(dbf.h, i);
         if (type == '0')
             continue; // Visual FoxPro's null flags
+        if (!widthSuits(type, dbf.h->panFieldSize[i], m_version))
+            throwTableError(QStringLiteral("Field %1 has a width (%2) its type %3 can't have.")
+                                .arg(m_codec->decode(name, static_cast<qsizetype>(std::strlen(name))).trimmed())
+                                .arg(dbf.h->panFieldSize[i])
+                                .arg(QLatin1Char(type)),
+                            path);
         Column c;
         c.nativeType = type;
         c.offset = dbf.h->panFieldOffset[i];

@@ -91,6 +91,21 @@ bool isMemoField(int type)
     return type == pxfMemoBLOb || type == pxfBLOb || type == pxfFmtMemoBLOb || type == pxfOLE || type == pxfGraphic;
 }
 
+// Whether a field's size is one its type can have: the numbers, dates and times have one size,
+// memos keep 10 to 240 bytes of their text in the record.
+bool sizeSuits(int type, int size)
+{
+    switch (type) {
+    case pxfLogical: return size == 1;
+    case pxfShort: return size == 2;
+    case pxfLong: case pxfAutoInc: case pxfDate: case pxfTime: return size == 4;
+    case pxfNumber: case pxfCurrency: case pxfTimestamp: return size == 8;
+    case pxfBCD: return size == 17;
+    case pxfAlpha: return size >= 1 && size <= 255;
+    default: return isMemoField(type) ? size >= 10 && size <= 240 : size >= 1;
+    }
+}
+
 bool allZero(const unsigned char *p, int n)
 {
     for (int i = 0; i < n; ++i) {
@@ -459,9 +474,13 @@ private:
             cutShort = records < 0 ? 1 : std::max<qint64>(0, records - inFile);
             return cutShort == 0;
         });
-        if (cutShort == 0)
-            return;
         const qint64 counted = qFromLittleEndian<qint32>(file.constData() + kNumRecords);
+        if (cutShort == 0) {
+            if (counted != present)
+                throwTableError(QStringLiteral("The table's header counts %1 records, its data blocks hold %2.").arg(counted).arg(present),
+                                path);
+            return;
+        }
         const qint64 missing = std::max(counted - present, cutShort);
         throwTableError(QStringLiteral("The table is truncated: %1 of its %2 records are missing.")
                             .arg(missing)
@@ -537,7 +556,7 @@ ParadoxTable::ParadoxTable(const QString &path, bool requireMemo) : TableFile(pa
         c.size = c.pxType == pxfBCD ? 17 : types[static_cast<size_t>(i)].second;
         c.offset = offset;
         c.def = fieldDefFor(m_codec->decode(head.constData() + at, end - at), c.pxType, types[static_cast<size_t>(i)].second);
-        if (c.size < 1 || (isMemoField(c.pxType) && c.size < 10))
+        if (!sizeSuits(c.pxType, c.size))
             throwTableError(QStringLiteral("Field %1 has a size its type can't have.").arg(c.def.name), path);
         offset += c.size;
         m_hasMemo = m_hasMemo || isMemoField(c.pxType);
