@@ -8,14 +8,17 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <exception>
 #include <sys/stat.h>
 
 namespace {
 
-QString fold(const QString &name)
+// The key of a line: the trimmed text before its "="; empty for a line that holds no key.
+QStringView keyOf(QStringView line)
 {
-    return name.trimmed().toCaseFolded();
+    const qsizetype eq = line.indexOf(QLatin1Char('='));
+    return eq < 0 ? QStringView() : line.left(eq).trimmed();
 }
 
 bool hasLineBreak(const QString &text)
@@ -53,78 +56,124 @@ void IniFile::refresh() const
             // An unreadable catalogue reads as an empty one, like a missing one.
         }
     }
-    parse(text);
+    parse(std::move(text));
     m_stamp = stamp;
     m_loaded = true;
 }
 
-void IniFile::Section::indexKeys()
+void IniFile::parse(QString text) const
 {
-    keyIndex.clear();
-    for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
-        if (!lines[i].key.isEmpty() && !keyIndex.contains(lines[i].foldedKey))
-            keyIndex.insert(lines[i].foldedKey, i);
-    }
+    splitLines(std::move(text));
+    sortSections();
 }
 
-void IniFile::parse(const QString &text) const
+void IniFile::splitLines(QString text) const
 {
+    // The lines are stretches of the text itself: a catalogue of many small sections takes a few
+    // times its size, not a string or two per line.
+    m_text = std::move(text);
+    m_lines.clear();
     m_sections.clear();
     m_sections.emplace_back();
-    for (const QString &line : textfile::splitLines(text)) {
-        const QString trimmed = line.trimmed();
-        if (trimmed.startsWith(QLatin1Char('['))) {
+    const QChar *p = m_text.constData();
+    const qsizetype n = m_text.size();
+    qsizetype start = 0;
+    const auto addLine = [&](qsizetype end) {
+        const Line line{static_cast<quint32>(start), static_cast<quint32>(end - start)};
+        if (textOf(line).trimmed().startsWith(QLatin1Char('['))) {
             Section section;
-            const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
-            section.name = trimmed.mid(1, close < 0 ? -1 : close - 1).trimmed();
-            section.folded = fold(section.name);
-            section.hasHeader = true;
             section.header = line;
+            section.hasHeader = true;
+            section.first = static_cast<quint32>(m_lines.size());
             m_sections.push_back(std::move(section));
+        } else {
+            m_lines.push_back(line);
+            ++m_sections.back().count;
+        }
+    };
+    for (qsizetype i = 0; i < n; ++i) {
+        if (p[i] != QLatin1Char('\r') && p[i] != QLatin1Char('\n'))
             continue;
-        }
-        Line entry;
-        entry.text = line;
-        const qsizetype eq = line.indexOf(QLatin1Char('='));
-        if (eq >= 0) {
-            entry.key = line.left(eq).trimmed();
-            entry.foldedKey = entry.key.toCaseFolded();
-        }
-        m_sections.back().lines.push_back(std::move(entry));
+        addLine(i);
+        if (p[i] == QLatin1Char('\r') && i + 1 < n && p[i + 1] == QLatin1Char('\n'))
+            ++i;
+        start = i + 1;
     }
-    for (Section &section : m_sections)
-        section.indexKeys();
-    indexSections();
+    if (start < n)
+        addLine(n);
 }
 
-void IniFile::indexSections() const
+void IniFile::sortSections() const
 {
-    m_sectionIndex.clear();
-    for (int i = 1; i < static_cast<int>(m_sections.size()); ++i) {
-        if (!m_sectionIndex.contains(m_sections[i].folded))
-            m_sectionIndex.insert(m_sections[i].folded, i);
-    }
+    m_sectionOrder.resize(m_sections.size() - 1);
+    for (size_t i = 0; i < m_sectionOrder.size(); ++i)
+        m_sectionOrder[i] = static_cast<quint32>(i + 1);
+    std::stable_sort(m_sectionOrder.begin(), m_sectionOrder.end(), [this](quint32 a, quint32 b) {
+        return nameOf(m_sections[a]).compare(nameOf(m_sections[b]), Qt::CaseInsensitive) < 0;
+    });
 }
 
-const IniFile::Section *IniFile::findSection(const QString &section) const
+QStringView IniFile::textOf(const Line &line) const
+{
+    return QStringView(m_text).mid(line.begin, line.length);
+}
+
+QStringView IniFile::nameOf(const Section &section) const
+{
+    const QStringView header = textOf(section.header).trimmed();
+    const qsizetype close = header.indexOf(QLatin1Char(']'));
+    return header.mid(1, close < 0 ? -1 : close - 1).trimmed();
+}
+
+int IniFile::findSection(const QString &section) const
 {
     refresh();
-    const auto it = m_sectionIndex.constFind(fold(section));
-    return it == m_sectionIndex.constEnd() ? nullptr : &m_sections[*it];
+    return sectionNumber(section);
 }
 
-IniFile::Section *IniFile::findSection(const QString &section)
+int IniFile::sectionNumber(QStringView section) const
 {
-    return const_cast<Section *>(static_cast<const IniFile *>(this)->findSection(section));
+    const QStringView name = section.trimmed();
+    const auto it = std::lower_bound(m_sectionOrder.begin(), m_sectionOrder.end(), name, [this](quint32 s, QStringView n) {
+        return nameOf(m_sections[s]).compare(n, Qt::CaseInsensitive) < 0;
+    });
+    return it != m_sectionOrder.end() && nameOf(m_sections[*it]).compare(name, Qt::CaseInsensitive) == 0 ? static_cast<int>(*it)
+                                                                                                       : -1;
+}
+
+qint64 IniFile::findKey(const Section &section, QStringView key) const
+{
+    key = key.trimmed();
+    if (key.isEmpty())
+        return -1;
+    constexpr quint32 kIndexedFrom = 16;
+    if (section.count < kIndexedFrom) {
+        for (quint32 i = 0; i < section.count; ++i) {
+            if (keyOf(textOf(m_lines[section.first + i])).compare(key, Qt::CaseInsensitive) == 0)
+                return section.first + i;
+        }
+        return -1;
+    }
+    if (!section.keyIndex) {
+        section.keyIndex = std::make_unique<QHash<QString, quint32>>();
+        // From the last line up, so that the first line of a repeated key is the one kept.
+        for (quint32 i = section.count; i-- > 0;) {
+            const QStringView k = keyOf(textOf(m_lines[section.first + i]));
+            if (!k.isEmpty())
+                section.keyIndex->insert(k.toString().toCaseFolded(), i);
+        }
+    }
+    const auto it = section.keyIndex->constFind(key.toString().toCaseFolded());
+    return it == section.keyIndex->constEnd() ? -1 : qint64(section.first) + *it;
 }
 
 const IniFile::Line *IniFile::findLine(const QString &section, const QString &key) const
 {
-    const Section *s = findSection(section);
-    if (!s)
+    const int s = findSection(section);
+    if (s < 0)
         return nullptr;
-    const auto it = s->keyIndex.constFind(fold(key));
-    return it == s->keyIndex.constEnd() ? nullptr : &s->lines[*it];
+    const qint64 line = findKey(m_sections[static_cast<size_t>(s)], key);
+    return line < 0 ? nullptr : &m_lines[static_cast<size_t>(line)];
 }
 
 QString IniFile::readString(const QString &section, const QString &key, const QString &defaultValue) const
@@ -132,7 +181,8 @@ QString IniFile::readString(const QString &section, const QString &key, const QS
     const Line *line = findLine(section, key);
     if (!line)
         return defaultValue;
-    return line->text.mid(line->text.indexOf(QLatin1Char('=')) + 1).trimmed();
+    const QStringView text = textOf(*line);
+    return text.mid(text.indexOf(QLatin1Char('=')) + 1).trimmed().toString();
 }
 
 int IniFile::readInteger(const QString &section, const QString &key, int defaultValue) const
@@ -153,14 +203,15 @@ double IniFile::readFloat(const QString &section, const QString &key, double def
 QStringList IniFile::readSection(const QString &section) const
 {
     QStringList keys;
-    const Section *s = findSection(section);
-    if (!s)
+    const int s = findSection(section);
+    if (s < 0)
         return keys;
-    for (int i = 0; i < static_cast<int>(s->lines.size()); ++i) {
-        const Line &line = s->lines[i];
+    const Section &found = m_sections[static_cast<size_t>(s)];
+    for (quint32 i = 0; i < found.count; ++i) {
+        const QStringView key = keyOf(textOf(m_lines[found.first + i]));
         // A repeated key is listed once, where it first stands.
-        if (!line.key.isEmpty() && s->keyIndex.value(line.foldedKey) == i)
-            keys.append(line.key);
+        if (!key.isEmpty() && findKey(found, key) == found.first + i)
+            keys.append(key.toString());
     }
     return keys;
 }
@@ -169,16 +220,17 @@ QStringList IniFile::sectionNames() const
 {
     refresh();
     QStringList names;
-    for (int i = 1; i < static_cast<int>(m_sections.size()); ++i) {
-        if (m_sectionIndex.value(m_sections[i].folded) == i)
-            names.append(m_sections[i].name);
+    for (size_t i = 1; i < m_sections.size(); ++i) {
+        const QStringView name = nameOf(m_sections[i]);
+        if (sectionNumber(name) == static_cast<int>(i))
+            names.append(name.toString());
     }
     return names;
 }
 
 bool IniFile::sectionExists(const QString &section) const
 {
-    return findSection(section) != nullptr;
+    return findSection(section) >= 0;
 }
 
 bool IniFile::valueExists(const QString &section, const QString &key) const
@@ -200,34 +252,46 @@ bool IniFile::isFaithfulSection(const QString &section)
         && !hasLineBreak(section) && cp1250::canEncode(section);
 }
 
+IniFile::Line IniFile::appendText(const QString &text)
+{
+    const Line line{static_cast<quint32>(m_text.size()), static_cast<quint32>(text.size())};
+    m_text += text;
+    return line;
+}
+
 void IniFile::writeString(const QString &section, const QString &key, const QString &value)
 {
     if (!isFaithfulSection(section) || !isFaithfulKey(key) || hasLineBreak(value))
         throw Exception(QStringLiteral("Nie można zapisać klucza \"%1\" w sekcji \"%2\" pliku %3")
                             .arg(key, section, m_path));
     refresh();
-    Section *s = findSection(section);
-    if (!s) {
+    int s = findSection(section);
+    if (s < 0) {
         Section added;
-        added.name = section;
-        added.folded = fold(section);
+        added.header = appendText(QLatin1Char('[') + section + QLatin1Char(']'));
         added.hasHeader = true;
-        added.header = QLatin1Char('[') + section + QLatin1Char(']');
+        added.first = static_cast<quint32>(m_lines.size());
         m_sections.push_back(std::move(added));
-        m_sectionIndex.insert(m_sections.back().folded, static_cast<int>(m_sections.size()) - 1);
-        s = &m_sections.back();
+        sortSections();
+        s = static_cast<int>(m_sections.size()) - 1;
     }
-    const auto it = s->keyIndex.constFind(fold(key));
-    if (it != s->keyIndex.constEnd()) {
-        Line &line = s->lines[*it];
-        line.text = line.key + QLatin1Char('=') + value;
+    Section &target = m_sections[static_cast<size_t>(s)];
+    const qint64 existing = findKey(target, key);
+    if (existing >= 0) {
+        Line &line = m_lines[static_cast<size_t>(existing)];
+        line = appendText(keyOf(textOf(line)).toString() + QLatin1Char('=') + value);
     } else {
         // After the section's last non-blank line, so that blank lines keep separating sections.
-        int at = static_cast<int>(s->lines.size());
-        while (at > 0 && s->lines[at - 1].text.trimmed().isEmpty())
+        quint32 at = target.first + target.count;
+        while (at > target.first && textOf(m_lines[at - 1]).trimmed().isEmpty())
             --at;
-        s->lines.insert(s->lines.begin() + at, Line{key + QLatin1Char('=') + value, key, key.toCaseFolded()});
-        s->indexKeys();
+        m_lines.insert(m_lines.begin() + at, appendText(key + QLatin1Char('=') + value));
+        ++target.count;
+        // Only blank lines follow the new one, so the index of the keys before it holds.
+        if (target.keyIndex)
+            target.keyIndex->insert(key.toCaseFolded(), at - target.first);
+        for (size_t later = static_cast<size_t>(s) + 1; later < m_sections.size(); ++later)
+            ++m_sections[later].first;
     }
     changed();
 }
@@ -247,40 +311,50 @@ void IniFile::writeFloat(const QString &section, const QString &key, double valu
     writeString(section, key, numbers::formatFloat(value));
 }
 
+void IniFile::removeLines(size_t s, quint32 from, quint32 n)
+{
+    m_lines.erase(m_lines.begin() + from, m_lines.begin() + from + n);
+    m_sections[s].count -= n;
+    m_sections[s].keyIndex.reset();
+    for (size_t later = s + 1; later < m_sections.size(); ++later)
+        m_sections[later].first -= n;
+}
+
 void IniFile::eraseSection(const QString &section)
 {
     refresh();
-    const QString folded = fold(section);
-    const auto before = m_sections.size();
-    for (auto it = m_sections.begin() + 1; it != m_sections.end();) {
-        if (it->folded == folded)
-            it = m_sections.erase(it);
-        else
-            ++it;
+    const QStringView name = QStringView(section).trimmed();
+    bool erased = false;
+    for (size_t s = m_sections.size(); s-- > 1;) {
+        if (nameOf(m_sections[s]).compare(name, Qt::CaseInsensitive) != 0)
+            continue;
+        removeLines(s, m_sections[s].first, m_sections[s].count);
+        m_sections.erase(m_sections.begin() + static_cast<qsizetype>(s));
+        erased = true;
     }
-    if (m_sections.size() == before)
+    if (!erased)
         return;
-    indexSections();
+    sortSections();
     changed();
 }
 
 void IniFile::deleteKey(const QString &section, const QString &key)
 {
-    Section *s = findSection(section);
-    if (!s)
+    const int s = findSection(section);
+    if (s < 0)
         return;
-    const QString folded = fold(key);
-    const auto before = s->lines.size();
-    for (auto it = s->lines.begin(); it != s->lines.end();) {
-        if (!it->key.isEmpty() && it->foldedKey == folded)
-            it = s->lines.erase(it);
-        else
-            ++it;
+    const QStringView wanted = QStringView(key).trimmed();
+    bool deleted = false;
+    for (quint32 i = m_sections[static_cast<size_t>(s)].count; i-- > 0;) {
+        const quint32 line = m_sections[static_cast<size_t>(s)].first + i;
+        const QStringView k = keyOf(textOf(m_lines[line]));
+        if (!k.isEmpty() && k.compare(wanted, Qt::CaseInsensitive) == 0) {
+            removeLines(static_cast<size_t>(s), line, 1);
+            deleted = true;
+        }
     }
-    if (s->lines.size() == before)
-        return;
-    s->indexKeys();
-    changed();
+    if (deleted)
+        changed();
 }
 
 void IniFile::changed()
@@ -292,14 +366,19 @@ void IniFile::changed()
 
 void IniFile::save()
 {
-    QStringList lines;
+    QString text;
+    text.reserve(m_text.size());
+    const auto add = [&](const Line &line) {
+        text += textOf(line);
+        text += QLatin1String("\r\n");
+    };
     for (const Section &section : m_sections) {
         if (section.hasHeader)
-            lines.append(section.header);
-        for (const Line &line : section.lines)
-            lines.append(line.text);
+            add(section.header);
+        for (quint32 i = 0; i < section.count; ++i)
+            add(m_lines[section.first + i]);
     }
-    const QString error = fileaccess::replaceContent(m_path, textfile::encodeLines(lines));
+    const QString error = fileaccess::replaceContent(m_path, cp1250::encode(text));
     if (!error.isEmpty()) {
         // The file on disk is unchanged; read it again so that memory agrees with it.
         m_loaded = false;
@@ -308,6 +387,9 @@ void IniFile::save()
     }
     m_dirty = false;
     m_stamp = currentStamp();
+    // What writes left behind in the text is dropped. The saved text holds the same sections in
+    // the same order, so their sorted order stands.
+    splitLines(std::move(text));
 }
 
 IniFile::Batch::Batch(IniFile &file) : m_file(file), m_uncaught(std::uncaught_exceptions())

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <vector>
 
 // A profile (INI) file with the semantics of the desktop's profile API that catalogues rely on:
@@ -64,20 +65,21 @@ public:
     };
 
 private:
+    // A stretch of m_text: a line of the file without its line break.
     struct Line {
-        QString text;      // the line as read, or as rewritten by a write
-        QString key;       // trimmed key name; empty for lines that hold no key
-        QString foldedKey; // key name for case-insensitive lookup
+        quint32 begin = 0;
+        quint32 length = 0;
     };
+    // A section: its header line (none for the lines before the first header) and its lines,
+    // m_lines[first, first + count).
     struct Section {
-        QString name;
-        QString folded;
+        Line header;
         bool hasHeader = false;
-        QString header;
-        std::vector<Line> lines;
-        QHash<QString, int> keyIndex; // first line of each key
-
-        void indexKeys();
+        quint32 first = 0;
+        quint32 count = 0;
+        // The first line (within the section) of each key, folded; made for long sections only,
+        // so that a file of many small sections stays small in memory.
+        mutable std::unique_ptr<QHash<QString, quint32>> keyIndex;
     };
     struct FileStamp {
         qint64 size = -1;
@@ -90,18 +92,33 @@ private:
     };
 
     void refresh() const;
-    void parse(const QString &text) const;
-    void indexSections() const;
+    void parse(QString text) const;
+    void splitLines(QString text) const;
+    void sortSections() const;
     FileStamp currentStamp() const;
-    const Section *findSection(const QString &section) const;
-    Section *findSection(const QString &section);
+    QStringView textOf(const Line &line) const;
+    QStringView nameOf(const Section &section) const;
+    Line appendText(const QString &text);
+    // The number of the first section of that name, the file read again when it changed; -1
+    // when there is none.
+    int findSection(const QString &section) const;
+    // The same in the file as last read.
+    int sectionNumber(QStringView section) const;
+    // The number (in m_lines) of the first line of the key in the section; -1 when there is none.
+    qint64 findKey(const Section &section, QStringView key) const;
     const Line *findLine(const QString &section, const QString &key) const;
+    // Takes lines [from, from + n) of section s out.
+    void removeLines(size_t s, quint32 from, quint32 n);
     void changed();
     void save();
 
     QString m_path;
+    // The file's text, and after it the text of the lines that writes made.
+    mutable QString m_text;
+    mutable std::vector<Line> m_lines;
     mutable std::vector<Section> m_sections; // [0] holds the lines before the first header
-    mutable QHash<QString, int> m_sectionIndex;
+    // Section numbers (from 1) in order of their names without case, in file order among equals.
+    mutable std::vector<quint32> m_sectionOrder;
     mutable FileStamp m_stamp;
     mutable bool m_loaded = false;
     int m_batchDepth = 0;

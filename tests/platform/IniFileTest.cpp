@@ -9,6 +9,17 @@ using testsupport::PolishTest;
 using testsupport::readBytes;
 using testsupport::writeBytes;
 
+// A section of `keys` keys k0=0 … and, with `repeat`, a second k3 after them.
+static QByteArray longSection(const char *name, int keys, bool repeat, const QByteArray &tail = QByteArray())
+{
+    QByteArray text = QByteArray("[") + name + "]\r\n";
+    for (int i = 0; i < keys; ++i)
+        text += "k" + QByteArray::number(i) + "=" + QByteArray::number(i) + "\r\n";
+    if (repeat)
+        text += "K3=again\r\n";
+    return text + tail;
+}
+
 // A file before, one change, and the file after.
 struct WriteCase {
     const char *name;
@@ -56,6 +67,13 @@ static const WriteCase kWriteCases[] = {
      "lost=1\r\nnot a key\r\n[S]\r\n; comment\r\nstray \x81\x98\r\na=1\r\na=2\r\n[S]\r\nb=3\r\n[T]\rc=4",
      [](IniFile &i) { i.writeString("S", "a", "9"); i.writeString("T", "d", "5"); },
      "lost=1\r\nnot a key\r\n[S]\r\n; comment\r\nstray \x81\x98\r\na=9\r\na=2\r\n[S]\r\nb=3\r\n[T]\r\nc=4\r\nd=5\r\n"},
+    // Sections this long are looked up through an index of their keys.
+    {"LongSectionsReplaceTheFirstCopyAndAppendAfterTheLastKey", longSection("L", 20, true, "\r\n[M]\r\n"),
+     [](IniFile &i) { i.writeString("l", "K3", "x"); i.writeString("L", "new", "1"); i.writeString("L", "NEW", "2"); },
+     QByteArray(longSection("L", 20, true)).replace("k3=3", "k3=x") + "new=2\r\n\r\n[M]\r\n"},
+    {"LongSectionsDeleteEveryCopyOfAKey", longSection("L", 20, true),
+     [](IniFile &i) { i.deleteKey("L", "k3"); i.writeString("L", "k3", "back"); },
+     QByteArray(longSection("L", 20, false)).replace("k3=3\r\n", "") + "k3=back\r\n"},
     {"ErasesEveryCopyOfADuplicatedSection", "[S]\r\na=1\r\n[T]\r\n[s]\r\nb=2\r\n",
      [](IniFile &i) { i.eraseSection("S"); }, "[T]\r\n"},
 };
