@@ -256,18 +256,18 @@ void QueryCatalogue::saveEntry(const EntryForm &entry)
     if (!problem.isEmpty())
         throw Exception(problem);
 
-    {
-        IniFile::Batch batch(m_ini);
-        m_ini.writeString(kTitles, title, QString());
-        m_ini.eraseSection(title);
-        QString fileName = m_ini.readString(kFiles, title, QString());
-        if (fileName.isEmpty())
-            fileName = makeTextFileName();
-        m_ini.writeString(kFiles, title, fileName);
-    }
+    // One write of the catalogue, after the text file: a save cut short leaves the catalogue as it
+    // was. A text file that cannot be written still leaves the title listed.
+    m_ini.checkWritable();
+    IniFile::Batch batch(m_ini);
+    m_ini.writeString(kTitles, title, QString());
+    m_ini.eraseSection(title);
+    QString fileName = m_ini.readString(kFiles, title, QString());
+    if (fileName.isEmpty())
+        fileName = makeTextFileName();
+    m_ini.writeString(kFiles, title, fileName);
     textfile::writeLines(resolveTextFile(title), entry.sql);
 
-    IniFile::Batch batch(m_ini);
     m_ini.writeInteger(kLayout, title, entry.orientation);
     m_ini.writeInteger(kLayout, title + kRowNumbers, entry.rowNumbers ? 1 : 0);
     m_ini.writeBool(kLayout, title + kRowLine, entry.rowLine);

@@ -2,10 +2,12 @@
 
 #include "Errors.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -66,7 +68,43 @@ QString fileNameOf(const QString &path)
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
+// Temporaries are hidden files named ".NAME.kwPID-XXXXXX" beside their target: the process id
+// tells the next writer of the same file which of them a killed process left behind.
+QString temporaryPrefix(const QString &target)
+{
+    return QLatin1Char('.') + fileNameOf(target) + QStringLiteral(".kw");
+}
+
+// The id of the process that made a temporary of that prefix; 0 for any other name.
+pid_t temporaryOwner(const QString &name, const QString &prefix)
+{
+    if (!name.startsWith(prefix))
+        return 0;
+    const QStringView rest = QStringView(name).mid(prefix.size());
+    const qsizetype dash = rest.indexOf(QLatin1Char('-'));
+    if (dash <= 0 || rest.size() - dash - 1 != 6)
+        return 0;
+    bool ok = false;
+    const int pid = rest.left(dash).toInt(&ok);
+    return ok && pid > 0 ? static_cast<pid_t>(pid) : 0;
+}
+
 } // namespace
+
+void removeAbandonedTemporaries(const QString &path)
+{
+    const QString target = resolvedTarget(path);
+    const QString prefix = temporaryPrefix(target);
+    const QDir dir(directoryOf(target));
+    const QStringList names = dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
+    for (const QString &name : names) {
+        const pid_t owner = temporaryOwner(name, prefix);
+        // A process that no longer runs; one that runs, or that this user may not signal, may still
+        // be writing.
+        if (owner > 0 && ::kill(owner, 0) != 0 && errno == ESRCH)
+            QFile::remove(dir.filePath(name));
+    }
+}
 
 bool exists(const QString &path)
 {
@@ -133,8 +171,9 @@ QString createTemporary(const QString &path, QString &temporary)
         return systemErrorText(ENOENT);
     if (grantsNoWrite(st))
         return systemErrorText(EACCES);
-    QByteArray name = nativePath(directoryOf(target) + QStringLiteral("/.") + fileNameOf(target)
-                                 + QStringLiteral(".XXXXXX"));
+    removeAbandonedTemporaries(target);
+    QByteArray name = nativePath(directoryOf(target) + QLatin1Char('/') + temporaryPrefix(target)
+                                 + QString::number(::getpid()) + QStringLiteral("-XXXXXX"));
     const int fd = ::mkstemp(name.data());
     if (fd < 0)
         return systemErrorText(errno);

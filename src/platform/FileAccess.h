@@ -24,6 +24,9 @@ bool exists(const QString &path);
 // A copy of the file under a temporary name beside it (an empty file when path does not exist);
 // the returned error text is empty on success.
 QString copyToTemporary(const QString &path, QString &temporary);
+// Removes the temporaries of path that processes no longer running left behind (a program killed
+// while it wrote); every new temporary does this first.
+void removeAbandonedTemporaries(const QString &path);
 // A new empty file under a temporary name beside path.
 QString createTemporary(const QString &path, QString &temporary);
 // Syncs a temporary file and renames it over the target.

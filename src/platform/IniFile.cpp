@@ -296,6 +296,12 @@ void IniFile::writeString(const QString &section, const QString &key, const QStr
     changed();
 }
 
+void IniFile::checkWritable() const
+{
+    if (!fileaccess::readOnlyError(m_path).isEmpty())
+        throw EIniFileException(m_path);
+}
+
 void IniFile::writeInteger(const QString &section, const QString &key, int value)
 {
     writeString(section, key, QString::number(value));

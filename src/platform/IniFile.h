@@ -37,6 +37,8 @@ public:
     void writeInteger(const QString &section, const QString &key, int value);
     void writeBool(const QString &section, const QString &key, bool value);
     void writeFloat(const QString &section, const QString &key, double value);
+    // EIniFileException when read-only permissions keep the file from being written.
+    void checkWritable() const;
     // Removes every section of that name with all its keys.
     void eraseSection(const QString &section);
     // Removes the key's lines from the section.

@@ -15,6 +15,9 @@
 
 #include <QFile>
 
+#include <cerrno>
+#include <cstdio>
+
 namespace compound {
 namespace {
 
@@ -75,10 +78,16 @@ struct Writer::Impl {
 Writer::Writer(const QString &path, const QString &streamName) : m_impl(std::make_unique<Impl>()), m_path(path)
 {
     initialise();
-    GError *error = nullptr;
-    m_impl->sink = gsf_output_stdio_new(QFile::encodeName(path).constData(), &error);
-    if (!m_impl->sink)
-        throw EFCreateError(path, takeError(error));
+    // Straight into the file: libgsf's own way through a temporary of its own would leave that
+    // temporary behind when the program is killed. Callers write to a temporary already.
+    FILE *out = std::fopen(QFile::encodeName(path).constData(), "wb");
+    if (!out)
+        throw EFCreateError(path, systemErrorText(errno));
+    m_impl->sink = gsf_output_stdio_new_FILE(QFile::encodeName(path).constData(), out, FALSE);
+    if (!m_impl->sink) {
+        std::fclose(out);
+        throw EFCreateError(path, QStringLiteral("the file can't be written"));
+    }
     m_impl->file = gsf_outfile_msole_new(m_impl->sink);
     m_impl->stream = gsf_outfile_new_child(m_impl->file, streamName.toUtf8().constData(), FALSE);
     if (!m_impl->stream) {
