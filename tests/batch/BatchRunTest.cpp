@@ -9,6 +9,7 @@
 #include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QtEndian>
 
 using testsupport::cp;
 using testsupport::readBytes;
@@ -327,6 +328,34 @@ TEST_F(Batch, TheCatalogueIsLookedForByOptionVariableProgramFolderAndDataFolder)
     EXPECT_EQ(batch({"list", "--catalogue", path("brak")}), 1);
     EXPECT_EQ(err, QStringLiteral("Nie ma folderu katalogu zapytań %1 (podany w --catalogue).\n").arg(path("brak")));
     EXPECT_EQ(batch({"list", "--catalogue"}), 2);
+}
+
+// Damage that the libraries would comment on ends with the program's own message alone.
+TEST_F(Batch, DamagedFilesGiveTheProgramsMessageAlone)
+{
+    QByteArray book = readBytes(QStringLiteral(KWERIX_SOURCE_DIR "/tests/xls/fixtures/xlwt_mixed.xls"));
+    // The master allocation table's first sector far beyond the file: libgsf fails a check of its own.
+    qToLittleEndian<quint32>(0x00FFFFF0, book.data() + 0x4C);
+    testsupport::writeBytes(path("zly.xls"), book);
+    EXPECT_EQ(batch({"xls2csv", "zly.xls"}), 1);
+    EXPECT_EQ(err, "The compound file " + path("zly.xls") + " is damaged: Inconsistent block allocation table.\n");
+
+    // A NUL in the name of a statement's text file names no file.
+    testsupport::writeBytes(path("sqls.ini"), QByteArray("[NAZWA_SQL]\r\nZ=\r\n[FILES]\r\nZ=a\0b.sql\r\n", 37));
+    EXPECT_EQ(batch({"run", "Z"}), 1);
+    EXPECT_EQ(err, QStringLiteral("Brak pliku z treścią SQL Z\n"));
+}
+
+TEST_F(Batch, RunningOutOfMemoryEndsWithAPolishMessage)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizers' allocator does not run under a limit of address space";
+#endif
+    testsupport::writeBytes(path("duzo.sql"), "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE "
+                                              "i < 2000000) SELECT i, hex(zeroblob(500)) AS T FROM n\r\n");
+    program = QStringLiteral("/usr/bin/prlimit");
+    EXPECT_EQ(batch({"--as=800000000", path("kwerix-batch"), "sql", "duzo.sql"}), 1);
+    EXPECT_EQ(err, QStringLiteral("Za mało pamięci, aby dokończyć tę pracę.\n"));
 }
 
 TEST_F(Batch, WrongCommandLinesEndWithStatusTwo)
