@@ -9,23 +9,32 @@
 
 namespace fuzz {
 
-// Reads every value of a table through the engine, then writes its first column back to itself
-// (a change that goes through the memo file when that column is a memo).
+// Reads every value of a table through the engine, then changes the texts of its first columns
+// one column at a time (a change of a memo goes through the memo file).
 inline void readAndUpdate(const QString &name)
 {
     const QString table = path(name);
     Database database;
+    QStringList columns;
     try {
         const auto select = database.prepare(QStringLiteral("SELECT * FROM \"%1\"").arg(table));
-        const int columns = select->columnCount();
-        QString first;
+        const int count = select->columnCount();
+        for (int c = 0; c < count && c < 4; ++c)
+            columns.append(QString::fromUtf8(sqlite3_column_name(select->handle(), c)));
         database.run(*select, [&] {
-            for (int c = 0; c < columns; ++c)
+            for (int c = 0; c < count; ++c)
                 (void)sqlite3_column_text(select->handle(), c);
         });
-        first = QString::fromUtf8(sqlite3_column_name(select->handle(), 0));
-        database.execute(QStringLiteral("UPDATE \"%1\" SET \"%2\" = \"%2\"").arg(table, first));
     } catch (const Exception &) {
+        return;
+    }
+    for (const QString &column : columns) {
+        try {
+            database.execute(QStringLiteral("UPDATE \"%1\" SET \"%2\" = CASE WHEN typeof(\"%2\") = 'text' "
+                                            "THEN substr(\"%2\", 2) || 'ż' ELSE \"%2\" END")
+                                 .arg(table, column));
+        } catch (const Exception &) {
+        }
     }
 }
 

@@ -289,9 +289,6 @@ bool widthSuits(char type, int width, unsigned char version)
     }
 }
 
-// Julian day numbers of Visual FoxPro date-times.
-constexpr qint64 kJulianOf19700101 = 2440588;
-
 FieldDef fieldDefFor(const char *name, char type, int width, int decimals, unsigned char version,
                      const SingleByteCodec &codec)
 {
