@@ -228,7 +228,7 @@ TEST_P(KillWhileWriting, LeavesEachFileWholeAndNoTemporaryInSight)
     const qint64 wholeRunUs = timer.nsecsElapsed() / 1000;
     ASSERT_FALSE(HasFailure());
     ASSERT_TRUE(snapshot(writer) == fresh) << "the writer does not write the same files twice";
-    QStringList allowed = visibleFiles(dir.path());
+    const QStringList allowed = visibleFiles(dir.path());
 
     std::mt19937 random(20261210);
     std::uniform_int_distribution<qint64> moment(0, wholeRunUs * 11 / 10);
