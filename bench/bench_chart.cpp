@@ -3,6 +3,7 @@
 // against the engine's own GROUP BY of the same rows), and a redraw after a zoom step at
 // 1280 x 800 for each shape and form (target under 50 ms; against filling one rectangle per
 // point).
+#include "BenchTiming.h"
 #include "chart/ChartFile.h"
 #include "db/Database.h"
 #include "db/Query.h"
@@ -15,26 +16,8 @@
 #include <cstdio>
 #include <functional>
 
-namespace {
-
-double seconds(const std::function<void()> &work)
-{
-    QElapsedTimer t;
-    t.start();
-    work();
-    return t.nsecsElapsed() / 1e9;
-}
-
-// The best of a few runs, for the short measurements.
-double best(int runs, const std::function<void()> &work)
-{
-    double fastest = 1e9;
-    for (int i = 0; i < runs; ++i)
-        fastest = std::min(fastest, seconds(work));
-    return fastest;
-}
-
-} // namespace
+using bench::best;
+using bench::seconds;
 
 int main(int argc, char **argv)
 {

@@ -1,6 +1,7 @@
 // The database engine against plain SQLite: importing and opening a 1,000,000-row dBASE file, a
 // second open of the unchanged file, a join of two 100,000-row files, memory of the open result
 // and filtering it.
+#include "BenchTiming.h"
 #include "db/DatabaseStatement.h"
 #include "db/Query.h"
 #include "db/TableFile.h"
@@ -15,6 +16,8 @@
 
 #include <sqlite3.h>
 #include <cstdio>
+
+using bench::seconds;
 
 namespace {
 
@@ -96,14 +99,6 @@ double residentMegabytes()
     return fields.size() > 1 ? fields[1].toDouble() * 4096 / 1e6 : 0;
 }
 
-double timeIt(const std::function<void()> &work)
-{
-    QElapsedTimer t;
-    t.start();
-    work();
-    return t.nsecsElapsed() / 1e9;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -127,16 +122,16 @@ int main(int argc, char **argv)
     Database db;
     if (qEnvironmentVariableIsSet("KWERIX_BENCH_SPLIT")) {
         Database probe;
-        const double importOnly = timeIt([&] { probe.prepare("SELECT * FROM \"duza.dbf\""); });
+        const double importOnly = seconds([&] { probe.prepare("SELECT * FROM \"duza.dbf\""); });
         std::printf("import alone: %.3f s\n", importOnly);
     }
     Query query(db);
     query.sql().assign({"SELECT * FROM \"duza.dbf\""});
     const double residentBefore = residentMegabytes();
-    const double first = timeIt([&] { query.open(); });
+    const double first = seconds([&] { query.open(); });
     const double residentAfter = residentMegabytes();
     query.close();
-    const double second = timeIt([&] { query.open(); });
+    const double second = seconds([&] { query.open(); });
     const double memory = static_cast<double>(query.memoryBytes());
 
     std::printf("rows: %d, dBASE file: %.1f MB\n", rows, rawBytes / 1e6);
@@ -149,18 +144,18 @@ int main(int argc, char **argv)
                 residentAfter - residentBefore);
     Query other(db);
     other.sql().assign({"SELECT * FROM \"duza.dbf\" WHERE 1"});
-    const double reread = timeIt([&] { other.open(); });
+    const double reread = seconds([&] { other.open(); });
     std::printf("another statement over the imported file: %.3f s, first/that %.1f\n", reread, first / reread);
     other.close();
 
-    const double filterText = timeIt([&] {
+    const double filterText = seconds([&] {
         query.setFilter("MIASTO = 'kraków'");
         query.setFilterOptions(DataSet::foCaseInsensitive);
         query.setFiltered(true);
     });
     const int textHits = query.recordCount();
     query.setFiltered(false);
-    const double filterNumber = timeIt([&] {
+    const double filterNumber = seconds([&] {
         query.setFilter("KWOTA > '1000' AND DATA >= '2010-01-01'");
         query.setFiltered(true);
     });
@@ -170,7 +165,7 @@ int main(int argc, char **argv)
     Query join(db);
     join.sql().assign({"SELECT count(*) FROM \"a.dbf\" a JOIN \"b.dbf\" b ON a.NAZWA = b.NAZWA AND a.ILOSC = b.ILOSC"});
     db.prepare("SELECT 1 FROM \"a.dbf\", \"b.dbf\""); // imports both files
-    const double joinTime = timeIt([&] { join.open(); });
+    const double joinTime = seconds([&] { join.open(); });
     std::printf("equality join of two 100,000-row files: %.3f s, %s rows (target < 1 s)\n", joinTime,
                 qPrintable(join.field(0)->asString()));
     return 0;

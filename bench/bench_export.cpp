@@ -6,6 +6,7 @@
 //   and writing the same CSV (target: at least 10x faster);
 // - the peak memory of kwerix-batch sql exporting SELECT * of a 1,000,000-row dBASE file to CSV,
 //   against the file's size (target: at most 3x), and printing the same rows to standard output.
+#include "BenchTiming.h"
 #include "db/Database.h"
 #include "db/Query.h"
 #include "db/TableFile.h"
@@ -23,26 +24,12 @@
 
 #include <cstdio>
 
+using bench::best;
+using bench::seconds;
+
 namespace {
 
 const int kRows = 1000000;
-
-double seconds(const QElapsedTimer &t)
-{
-    return t.nsecsElapsed() / 1e9;
-}
-
-double bestOf(int runs, const std::function<void()> &work)
-{
-    double best = 1e9;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        work();
-        best = std::min(best, seconds(t));
-    }
-    return best;
-}
 
 // Runs a program and returns its time; its peak memory in kB through /usr/bin/time when asked.
 double runProgram(const QString &program, const QStringList &arguments, const QString &folder, long *peakKb = nullptr,
@@ -135,8 +122,8 @@ int main(int argc, char **argv)
     Query result(database);
     result.sql().assign({QStringLiteral("SELECT * FROM \"duza.dbf\"")});
     result.open();
-    const double csv = bestOf(3, [&] { writeExport(result, QStringLiteral("wynik.csv")); });
-    const double txt = bestOf(3, [&] { writeExport(result, QStringLiteral("wynik.txt")); });
+    const double csv = best(3, [&] { writeExport(result, QStringLiteral("wynik.csv")); });
+    const double txt = best(3, [&] { writeExport(result, QStringLiteral("wynik.txt")); });
     std::printf("Kwerix: CSV of %d rows x 6 fields %.3f s, TXT %.3f s\n", kRows, csv, txt);
     const QString shell = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
     if (shell.isEmpty()) {
@@ -164,7 +151,7 @@ int main(int argc, char **argv)
         "SELECT r AS A, r * 7 % 1000 AS B, r * 1.25 AS C, r / 3.0 AS D, 'Miasto ' || (r % 20) AS E, "
         "'Kontrahent numer ' || r AS F, 'Łódź' AS G, -r * 0.01 AS H, -r AS I, 'Opis pozycji ' || (r % 5000) || ' zażółć' AS J FROM n")});
     result.open();
-    const double xls = bestOf(3, [&] { writeExport(result, QStringLiteral("wynik.xls")); });
+    const double xls = best(3, [&] { writeExport(result, QStringLiteral("wynik.xls")); });
     const double xlwt = python(kXlwt, {QStringLiteral("65535"), dir.filePath(QStringLiteral("xlwt.xls"))});
     std::printf("XLS of 65,535 x 10: Kwerix %.3f s, python3-xlwt %.3f s: %.1fx faster (target >= 10)\n", xls, xlwt, xlwt / xls);
 

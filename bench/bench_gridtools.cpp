@@ -1,6 +1,7 @@
 // The grid tools on a 1,000,000-row result: filtering by a cell, sorting by a column (against
 // running the sorted query directly: target ratio at most 1.2) and searching; each well under a
 // second.
+#include "BenchTiming.h"
 #include "db/Database.h"
 #include "db/Query.h"
 #include "db/TableFile.h"
@@ -14,17 +15,7 @@
 
 #include <cstdio>
 
-namespace {
-
-double seconds(const std::function<void()> &work)
-{
-    QElapsedTimer t;
-    t.start();
-    work();
-    return t.nsecsElapsed() / 1e9;
-}
-
-} // namespace
+using bench::seconds;
 
 int main(int argc, char **argv)
 {

@@ -1,6 +1,7 @@
 // Catalogue memory: a 16 MB profile file of a million small sections must take at most 20 times
 // its size once read (against the size of the file itself), and lookups and a write must stay
 // quick (against reading and decoding the file's bytes alone).
+#include "BenchTiming.h"
 #include "platform/CodePage.h"
 #include "platform/FileAccess.h"
 #include "platform/IniFile.h"
@@ -13,15 +14,9 @@
 #include <functional>
 #include <malloc.h>
 
-namespace {
+using bench::seconds;
 
-double seconds(const std::function<void()> &work)
-{
-    QElapsedTimer t;
-    t.start();
-    work();
-    return t.nsecsElapsed() / 1e9;
-}
+namespace {
 
 size_t heapInUse()
 {

@@ -2,6 +2,7 @@
 // paginated and written to PDF, against LibreOffice converting the same rows given as a CSV file
 // (soffice --headless --convert-to pdf). Also how long a 100,000-row report takes to lay out and
 // to paint its first page, which is what a preview waits for before it shows.
+#include "BenchTiming.h"
 #include "db/Database.h"
 #include "db/Query.h"
 #include "platform/RegionalSettings.h"
@@ -20,12 +21,9 @@
 
 #include <cstdio>
 
-namespace {
+using bench::seconds;
 
-double seconds(const QElapsedTimer &t)
-{
-    return t.nsecsElapsed() / 1e9;
-}
+namespace {
 
 void openRows(Database &database, Query &result, int rows)
 {

@@ -1,5 +1,6 @@
 // XLS writing and reading of a 65,535-row × 10-column sheet against Debian's python3-xlwt and
 // python3-xlrd on the same cells, and the writer against plain fwrite of the file's bytes.
+#include "BenchTiming.h"
 #include "platform/RegionalSettings.h"
 #include "xls/CompoundFile.h"
 #include "xls/Workbook.h"
@@ -13,12 +14,9 @@
 
 #include <cstdio>
 
-namespace {
+using bench::seconds;
 
-double seconds(const QElapsedTimer &t)
-{
-    return t.nsecsElapsed() / 1e9;
-}
+namespace {
 
 // The cell of a row and column: integers, floats, repeated texts and distinct texts.
 void fill(TSheet &sheet, int rows)
