@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang into build-fuzz/ and runs each one for SECONDS (300 when
-# not given) on a corpus seeded from the test fixtures, FUZZ_JOBS (2) at a time. Findings (inputs that crash,
-# leak or hang) go to build-fuzz/findings/TARGET/; the corpus grows in build-fuzz/corpus/TARGET/.
+# not given) on a corpus seeded from the test fixtures, FUZZ_JOBS (2) at a time. Findings (inputs
+# that crash, leak or hang) go to build-fuzz/findings/TARGET/; the corpus grows in
+# build-fuzz/corpus/TARGET/.
 #
 #   scripts/fuzz.sh [SECONDS] [TARGET...]     TARGET: xls dbase paradox ini filter sqlparams text
 set -euo pipefail
@@ -11,17 +12,8 @@ shift || true
 TARGETS=("$@")
 [ ${#TARGETS[@]} -gt 0 ] || TARGETS=(xls dbase paradox ini filter sqlparams text)
 
-BUILD_DIR=build scripts/setup.sh >/dev/null   # the packages of the build and the fixture scripts
-missing=()
-for p in clang libclang-rt-14-dev; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  SUDO=""
-  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
-  $SUDO apt-get update
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+# The packages of the build and the fixture scripts, and clang with libFuzzer.
+scripts/install-packages.sh clang libclang-rt-14-dev
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKWERIX_FUZZ=ON \
   -DKWERIX_TESTS=OFF -DKWERIX_BENCH=OFF >/dev/null
