@@ -104,11 +104,15 @@ QString batch()
     return QStringLiteral(KWERIX_BATCH);
 }
 
-// A folder that kwerix-batch takes for its catalogue, with a statement file.
-void catalogueWithStatement(const QString &folder, const QString &statementFile, const QString &statement)
+// A folder that kwerix-batch takes for its catalogue.
+void catalogueFolder(const QString &folder)
 {
     writeBytes(folder + "/sqls.ini", "[NAZWA_SQL]\r\n");
-    writeBytes(folder + "/" + statementFile, testsupport::cp(statement.toUtf8().constData()) + "\r\n");
+}
+
+void writeStatement(const QString &folder, const QString &name, const QString &statement)
+{
+    writeBytes(folder + "/" + name, testsupport::cp(statement.toUtf8().constData()) + "\r\n");
 }
 
 void runToEnd(const QString &folder, const QStringList &command)
@@ -124,38 +128,30 @@ QString rows(int count)
     return QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) ").arg(count);
 }
 
-Writer dbaseChange(const QString &folder)
+// A table of `count` rows with a memo field (texts of `shortest` characters and more) that the
+// program makes, and an UPDATE of half of its rows.
+Writer memoTableChange(const QString &folder, const QString &table, const QString &memo, int count, int shortest)
 {
-    catalogueWithStatement(folder, "nowa.sql",
-                           "CREATE TABLE \"t.dbf\" AS " + rows(6000)
-                               + "SELECT i AS NR, 'Uwaga ' || i || ' ' || hex(zeroblob(i % 300)) AS UWAGI, "
-                                 "'Łódź' AS MIASTO FROM n");
+    catalogueFolder(folder);
+    writeStatement(folder, "nowa.sql",
+                   QStringLiteral("CREATE TABLE \"%1\" AS ").arg(table) + rows(count)
+                       + QStringLiteral("SELECT i AS NR, 'Uwaga ' || i || ' ' || hex(zeroblob(%1 + i % 300)) AS UWAGI, "
+                                        "'Łódź' AS MIASTO FROM n")
+                             .arg(shortest));
     runToEnd(folder, {batch(), "--catalogue", ".", "sql", "nowa.sql"});
-    writeBytes(folder + "/zmiana.sql",
-               testsupport::cp("UPDATE \"t.dbf\" SET UWAGI = UWAGI || ' poprawiona', MIASTO = 'Koło' WHERE NR % 2 = 0")
-                   + "\r\n");
-    return {{batch(), "--catalogue", ".", "sql", "zmiana.sql"}, {"t.dbt", "t.dbf"}};
-}
-
-Writer paradoxChange(const QString &folder)
-{
-    catalogueWithStatement(folder, "nowa.sql",
-                           "CREATE TABLE \"p.db\" AS " + rows(3000)
-                               + "SELECT i AS NR, 'Uwaga ' || i || ' ' || hex(zeroblob(100 + i % 300)) AS UWAGI, "
-                                 "'Łódź' AS MIASTO FROM n");
-    runToEnd(folder, {batch(), "--catalogue", ".", "sql", "nowa.sql"});
-    writeBytes(folder + "/zmiana.sql",
-               testsupport::cp("UPDATE \"p.db\" SET UWAGI = UWAGI || ' poprawiona', MIASTO = 'Koło' WHERE NR % 2 = 0")
-                   + "\r\n");
-    return {{batch(), "--catalogue", ".", "sql", "zmiana.sql"}, {"p.mb", "p.db"}};
+    writeStatement(folder, "zmiana.sql",
+                   QStringLiteral("UPDATE \"%1\" SET UWAGI = UWAGI || ' poprawiona', MIASTO = 'Koło' WHERE NR % 2 = 0")
+                       .arg(table));
+    return {{batch(), "--catalogue", ".", "sql", "zmiana.sql"}, {memo, table}};
 }
 
 Writer xlsExport(const QString &folder)
 {
-    catalogueWithStatement(folder, "wynik.sql",
-                           rows(6000) + "SELECT i AS NR, 'Wiersz ' || i AS TEKST, i * 1.25 AS KWOTA, "
-                                   "DATE('2024-01-01', '+' || (i % 365) || ' days') AS DZIEN FROM n");
-    writeBytes(folder + "/stary.sql", testsupport::cp("SELECT 'poprzedni' AS WYNIK") + "\r\n");
+    catalogueFolder(folder);
+    writeStatement(folder, "wynik.sql",
+                   rows(6000) + "SELECT i AS NR, 'Wiersz ' || i AS TEKST, i * 1.25 AS KWOTA, "
+                                "DATE('2024-01-01', '+' || (i % 365) || ' days') AS DZIEN FROM n");
+    writeStatement(folder, "stary.sql", "SELECT 'poprzedni' AS WYNIK");
     runToEnd(folder, {batch(), "--catalogue", ".", "sql", "stary.sql", "--export", "wynik.xls"});
     return {{batch(), "--catalogue", ".", "sql", "wynik.sql", "--export", "wynik.xls"}, {"wynik.xls"}};
 }
@@ -185,8 +181,8 @@ Writer catalogueSave(const QString &folder)
 const Scenario kScenarios[] = {
     {"SavingTheCatalogue", catalogueSave},
     {"WritingAnXlsExport", xlsExport},
-    {"ChangingADbaseTableWithAMemo", dbaseChange},
-    {"ChangingAParadoxTableWithAMemo", paradoxChange},
+    {"ChangingADbaseTableWithAMemo", [](const QString &f) { return memoTableChange(f, "t.dbf", "t.dbt", 6000, 0); }},
+    {"ChangingAParadoxTableWithAMemo", [](const QString &f) { return memoTableChange(f, "p.db", "p.mb", 3000, 100); }},
 };
 
 class KillWhileWriting : public PolishTest, public ::testing::WithParamInterface<Scenario> {
