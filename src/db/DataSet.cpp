@@ -89,6 +89,14 @@ std::vector<FieldDef> DataSet::fieldDefs() const
     return defs;
 }
 
+QStringList DataSet::fieldNames() const
+{
+    QStringList names;
+    for (const auto &f : m_fields)
+        names.append(f->fieldName());
+    return names;
+}
+
 void DataSet::applyFilter()
 {
     const qsizetype rows = !m_columns || m_columns->empty() ? 0 : m_columns->front().size();

@@ -6,6 +6,7 @@
 
 #include <QFlags>
 #include <QObject>
+#include <QStringList>
 #include <QVariant>
 #include <memory>
 #include <vector>
@@ -40,6 +41,7 @@ public:
     Field *fieldByName(const QString &name) const;
     Field *findField(const QString &name) const;
     std::vector<FieldDef> fieldDefs() const;
+    QStringList fieldNames() const;
 
     int recordCount() const { return static_cast<int>(m_visible.size()); }
     int recNo() const { return m_current; }

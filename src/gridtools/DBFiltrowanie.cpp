@@ -18,12 +18,7 @@ bool TDBFiltrowanie::Execute(GridToolUi &ui)
     TfmFiltruj dialog(grid);
     if (!Title.isEmpty())
         dialog.setWindowTitle(Title);
-    QStringList fields = FieldsToFilter;
-    if (AllFieldsToFilter) {
-        fields.clear();
-        for (const FieldDef &def : data->fieldDefs())
-            fields.append(def.name);
-    }
+    const QStringList fields = AllFieldsToFilter ? data->fieldNames() : FieldsToFilter;
     dialog.lsPole->addItems(fields);
     dialog.lsPole->setCurrentIndex(0);
     if (grid && grid->selectedField()) {

@@ -24,12 +24,7 @@ bool TDBSzukanie::Execute(GridToolUi &ui)
     TfmSzukaj dialog(grid);
     if (!Title.isEmpty())
         dialog.setWindowTitle(Title);
-    QStringList fields = FieldsToSearch;
-    if (AllFieldsToSearch) {
-        fields.clear();
-        for (const FieldDef &def : dataSet->fieldDefs())
-            fields.append(def.name);
-    }
+    const QStringList fields = AllFieldsToSearch ? dataSet->fieldNames() : FieldsToSearch;
     dialog.cbPole->addItems(fields);
     dialog.cbPole->setCurrentIndex(-1);
     if (grid && grid->selectedField())
