@@ -702,7 +702,9 @@ TEST_F(WindowTest, ThePopupsPrintPreviewsTheResultOnScreenWithItsFilter)
     EXPECT_EQ(ui.take(), QStringList{"preview: Liczby (1 str.)"});
     QByteArray text;
     ASSERT_EQ(testsupport::run("pdftotext", {"-layout", path("filtr.pdf"), "-"}, &text), 0);
-    EXPECT_FALSE(text.contains("40 "));
+    // Row 40 and its amount are filtered out (the page header's time may hold "40").
+    EXPECT_FALSE(QString::fromUtf8(text).contains(QRegularExpression("\\b40 +60,00"))) << text.toStdString();
+    EXPECT_TRUE(QString::fromUtf8(text).contains(QRegularExpression("\\b41 +61,50"))) << text.toStdString();
     // 41..50 and their amounts.
     EXPECT_TRUE(QString::fromUtf8(text).contains(QRegularExpression("\\b455 +682,50"))) << text.toStdString();
 
