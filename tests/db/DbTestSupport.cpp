@@ -1,8 +1,30 @@
 #include "DbTestSupport.h"
 
 #include "db/DatabaseStatement.h"
+#include "platform/Errors.h"
 
 namespace testsupport {
+
+QString engineError(Database &db, const QString &sql)
+{
+    try {
+        const auto statement = db.prepare(sql);
+        const int n = statement->columnCount();
+        db.run(*statement, [&] {
+            for (int c = 0; c < n; ++c)
+                (void)sqlite3_column_text(statement->handle(), c);
+        });
+    } catch (const EDBEngineError &e) {
+        return e.message();
+    }
+    return QString();
+}
+
+void expectRefusal(const QString &message, const QString &file, const char *beginning)
+{
+    EXPECT_TRUE(message.startsWith(QString::fromUtf8(beginning))) << message.toStdString();
+    EXPECT_TRUE(message.contains(file)) << message.toStdString();
+}
 
 void DbTest::SetUp()
 {

@@ -8,6 +8,12 @@
 
 namespace testsupport {
 
+// The message of the engine's error that a statement (every value of it read) raises on db; empty
+// when it runs.
+QString engineError(Database &db, const QString &sql);
+// A table file refused: the message begins as expected and names the file.
+void expectRefusal(const QString &message, const QString &file, const char *beginning);
+
 // A temporary working folder with the dBASE fixtures written by python3-dbf.
 class DbTest : public FolderTest {
 protected:
@@ -24,7 +30,6 @@ protected:
     QString pydbf(const QString &table, const QString &expression);
 
     std::unique_ptr<Database> db;
-
 };
 
 } // namespace testsupport
