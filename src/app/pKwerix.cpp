@@ -3,6 +3,7 @@
 #include "StartUp.h"
 #include "catalogue/CatalogueLocation.h"
 #include "fKwerix.h"
+#include "platform/FileAccess.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -42,6 +43,7 @@ int help(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
+    fileaccess::failWritesBeyondSizeLimit();
     if (wantsHelp(argc, argv))
         return help(argc, argv);
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);

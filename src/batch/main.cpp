@@ -3,6 +3,7 @@
 #include "catalogue/CatalogueLocation.h"
 #include "export/XlsToCsv.h"
 #include "platform/Errors.h"
+#include "platform/FileAccess.h"
 #include "xls/Workbook.h"
 
 #include <QGuiApplication>
@@ -114,6 +115,7 @@ const char *commandWord(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
+    fileaccess::failWritesBeyondSizeLimit();
     qInstallMessageHandler(quietQtMessages);
     // Reports and charts are painted with fonts, which need a GUI application; without a screen
     // (a scheduled job on a server) it runs on the offscreen platform. The other commands start

@@ -27,17 +27,17 @@ void writeChartFile(const ChartData &data, const ChartOptions &options, const QS
     ChartAxes axes;
     axes.fit(data, options);
     const ChartView view(data, options, axes);
-    fileaccess::writeThroughTemporary(path, [&](const QString &temporary) {
+    fileaccess::writeThroughTemporary(path, [&](fileaccess::TemporaryFile &file) {
         switch (format) {
         case ChartFormat::Png: {
             const QImage image = chartImage(view, size);
-            if (!image.save(temporary, "PNG"))
+            if (!image.save(&file, "PNG"))
                 throw EFCreateError(path, QStringLiteral("the image could not be written"));
             break;
         }
         case ChartFormat::Svg: {
             QSvgGenerator svg;
-            svg.setFileName(temporary);
+            svg.setOutputDevice(&file);
             svg.setSize(size);
             svg.setViewBox(QRect(QPoint(0, 0), size));
             svg.setResolution(96);
@@ -47,7 +47,7 @@ void writeChartFile(const ChartData &data, const ChartOptions &options, const QS
             break;
         }
         case ChartFormat::Pdf: {
-            QPdfWriter pdf(temporary);
+            QPdfWriter pdf(&file);
             pdf.setCreator(QStringLiteral("Kwerix"));
             pdf.setPageLayout(QPageLayout(QPageSize(QSizeF(size) * 25.4 / 96, QPageSize::Millimeter), QPageLayout::Portrait,
                                           QMarginsF()));

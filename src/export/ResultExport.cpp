@@ -28,23 +28,18 @@ QString filePath(const QString &name)
 template <class Writer>
 void writeTextFile(const Query &result, const QString &path)
 {
-    fileaccess::writeThroughTemporary(path, [&](const QString &temporary) {
-        QFile file(temporary);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            throw EFCreateError(path, file.errorString());
+    fileaccess::writeThroughTemporary(path, [&](fileaccess::TemporaryFile &file) {
         ByteSink sink(file);
         Writer writer(sink);
         writeResult(result, writer, QStringLiteral("Zapisywanie pliku %1").arg(QFileInfo(path).fileName()));
         sink.flush();
-        if (!file.flush())
-            throw EFCreateError(path, file.errorString());
     });
 }
 
 void writeWorkbook(const Query &result, const QString &path)
 {
-    fileaccess::writeThroughTemporary(path, [&](const QString &temporary) {
-        XlsResultWriter writer(temporary);
+    fileaccess::writeThroughTemporary(path, [&](fileaccess::TemporaryFile &file) {
+        XlsResultWriter writer(file);
         writeResult(result, writer, QStringLiteral("Zapisywanie pliku %1").arg(QFileInfo(path).fileName()));
     });
 }

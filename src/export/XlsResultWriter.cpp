@@ -51,6 +51,5 @@ void XlsResultWriter::record(const DataSet &data, qsizetype row, int number)
 
 void XlsResultWriter::end(const DataSet &)
 {
-    m_book.filename = m_path;
-    m_book.write();
+    m_book.write(m_out);
 }

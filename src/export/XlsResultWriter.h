@@ -11,7 +11,7 @@ public:
     static constexpr int kMaxRecords = 65535;
     static constexpr int kMaxFields = 256;
 
-    explicit XlsResultWriter(QString path) : m_path(std::move(path)) {}
+    explicit XlsResultWriter(QIODevice &out) : m_out(out) {}
 
     // EConvertError naming the limit when the result is larger than a sheet holds; nothing is cut.
     void begin(const DataSet &data) override;
@@ -19,6 +19,6 @@ public:
     void end(const DataSet &data) override;
 
 private:
-    QString m_path;
+    QIODevice &m_out;
     TXlsWorkbook m_book;
 };

@@ -78,10 +78,7 @@ QString przepiszXlsDoCsv(TXlsWorkbook &xls, const QString &catalogueDirectory, c
     const qsizetype dot = name.indexOf(QLatin1Char('.'));
     QString output = (dot > 0 ? name.left(dot) : QString()) + QStringLiteral(".csv");
     output.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    fileaccess::writeThroughTemporary(output, [&](const QString &temporary) {
-        QFile file(temporary);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            throw EFCreateError(output, file.errorString());
+    fileaccess::writeThroughTemporary(output, [&](fileaccess::TemporaryFile &file) {
         ByteSink sink(file);
         SheetLines lines(xls, sheet);
         // A sheet its file declares empty has no rows, though its last row reads as 65535.

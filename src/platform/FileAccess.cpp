@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -150,16 +151,14 @@ QString replaceContent(const QString &path, const QByteArray &bytes)
     QString error = createTemporary(path, temporary);
     if (!error.isEmpty())
         return error;
-    QFile file(temporary);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()
-        || !file.flush()) {
-        error = file.errorString();
-        file.close();
-        QFile::remove(temporary);
-        return error;
+    {
+        TemporaryFile file(path, temporary);
+        file.write(bytes);
+        if (!file.finish())
+            error = file.failure();
     }
-    file.close();
-    error = commitTemporary(temporary, path);
+    if (error.isEmpty())
+        error = commitTemporary(temporary, path);
     if (!error.isEmpty())
         QFile::remove(temporary);
     return error;
@@ -214,6 +213,12 @@ QString copyToTemporary(const QString &path, QString &temporary)
             return error;
         }
     }
+    if (!copy.flush()) {
+        error = copy.errorString();
+        copy.close();
+        QFile::remove(temporary);
+        return error;
+    }
     return {};
 }
 
@@ -252,14 +257,117 @@ QString append(const QString &path, const QByteArray &bytes)
     return systemErrorText(writeErrno);
 }
 
-void writeThroughTemporary(const QString &path, const std::function<void(const QString &temporary)> &write)
+namespace {
+
+constexpr qsizetype kTemporaryBuffer = 1 << 18;
+
+} // namespace
+
+TemporaryFile::TemporaryFile(const QString &target, const QString &temporary)
+    : m_target(target), m_temporary(temporary)
+{
+    m_fd = ::open(nativePath(temporary).constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (m_fd < 0)
+        fail(errno);
+    m_buffer.reserve(kTemporaryBuffer);
+    QIODevice::open(QIODevice::WriteOnly);
+}
+
+TemporaryFile::~TemporaryFile()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+void TemporaryFile::fail(int errorNumber)
+{
+    if (m_failure.isEmpty())
+        m_failure = systemErrorText(errorNumber);
+    setErrorString(m_failure);
+}
+
+bool TemporaryFile::drain()
+{
+    if (!m_failure.isEmpty())
+        return false;
+    if (!writeFully(m_fd, m_buffer)) {
+        fail(errno);
+        return false;
+    }
+    m_size = std::max(m_size, static_cast<qint64>(::lseek(m_fd, 0, SEEK_CUR)));
+    m_buffer.clear();
+    return true;
+}
+
+qint64 TemporaryFile::writeData(const char *data, qint64 length)
+{
+    if (!m_failure.isEmpty())
+        return -1;
+    if (m_buffer.size() + length > kTemporaryBuffer && !drain())
+        return -1;
+    if (length >= kTemporaryBuffer) {
+        if (!writeFully(m_fd, QByteArray::fromRawData(data, length))) {
+            fail(errno);
+            return -1;
+        }
+        m_size = std::max(m_size, static_cast<qint64>(::lseek(m_fd, 0, SEEK_CUR)));
+        return length;
+    }
+    m_buffer.append(data, length);
+    return length;
+}
+
+bool TemporaryFile::seek(qint64 pos)
+{
+    if (!drain())
+        return false;
+    if (::lseek(m_fd, pos, SEEK_SET) < 0) {
+        fail(errno);
+        return false;
+    }
+    return QIODevice::seek(pos);
+}
+
+qint64 TemporaryFile::size() const
+{
+    return std::max(m_size, pos());
+}
+
+bool TemporaryFile::finish()
+{
+    if (drain() && ::fsync(m_fd) != 0)
+        fail(errno);
+    if (m_fd >= 0 && ::close(m_fd) != 0)
+        fail(errno);
+    m_fd = -1;
+    QIODevice::close();
+    return m_failure.isEmpty();
+}
+
+void failWritesBeyondSizeLimit()
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
+void writeThroughTemporary(const QString &path, const std::function<void(TemporaryFile &file)> &write)
 {
     QString temporary;
     QString error = createTemporary(path, temporary);
     if (!error.isEmpty())
         throw EFCreateError(path, error);
     try {
-        write(temporary);
+        TemporaryFile file(path, temporary);
+        try {
+            write(file);
+        } catch (...) {
+            // A writer that stopped because its file failed says so in its own words, which may
+            // name the temporary: the user hears of the file and the reason.
+            if (!file.failure().isEmpty())
+                throw EFCreateError(path, file.failure());
+            throw;
+        }
+        if (!file.finish())
+            throw EFCreateError(path, file.failure());
     } catch (...) {
         QFile::remove(temporary);
         throw;

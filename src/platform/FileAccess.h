@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
 #include <functional>
 
@@ -32,9 +33,52 @@ QString createTemporary(const QString &path, QString &temporary);
 // Syncs a temporary file and renames it over the target.
 QString commitTemporary(const QString &temporary, const QString &target);
 
-// Writes a file through a temporary one beside it: write() fills the temporary, which then
-// replaces path. On any failure the temporary is removed and path stays as it was. EFCreateError
-// naming path when the temporary cannot be made or put in place; write()'s own errors pass through.
-void writeThroughTemporary(const QString &path, const std::function<void(const QString &temporary)> &write);
+// The new content of a file while it is written: a buffered device over a temporary file beside
+// the target. The first failed write sticks: every later write is refused, and the write as a
+// whole fails with the system's reason. Writers that open files by name (libraries that take a
+// path) write to fileName() and check their own writes.
+class TemporaryFile : public QIODevice {
+public:
+    TemporaryFile(const QString &target, const QString &temporary);
+    ~TemporaryFile() override;
+
+    const QString &target() const { return m_target; }
+    const QString &fileName() const { return m_temporary; }
+    // The reason of the first failure; empty while every write succeeded.
+    const QString &failure() const { return m_failure; }
+
+    bool isSequential() const override { return false; }
+    bool seek(qint64 pos) override;
+    qint64 size() const override;
+    // Writes what is buffered, syncs and closes the file; false (with the reason in failure())
+    // when any of it, or any earlier write, failed.
+    bool finish();
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *data, qint64 length) override;
+
+private:
+    bool drain();
+    void fail(int errorNumber);
+
+    QString m_target;
+    QString m_temporary;
+    int m_fd = -1;
+    QByteArray m_buffer;
+    qint64 m_size = 0; // of the file on disk, not counting the buffer
+    QString m_failure;
+};
+
+// A write beyond the user's limit of file size fails with "File too large" as any other failed
+// write, instead of ending the process; both programs call this first.
+void failWritesBeyondSizeLimit();
+
+// Writes a file through a temporary one beside it: write() fills the temporary, which replaces
+// path only after write() returned and everything it wrote reached the disk. On any failure the
+// temporary is removed and path stays as it was. A failed write, however write() reacts to it, is
+// reported as EFCreateError naming path with the system's reason; write()'s other errors pass
+// through.
+void writeThroughTemporary(const QString &path, const std::function<void(TemporaryFile &file)> &write);
 
 } // namespace fileaccess

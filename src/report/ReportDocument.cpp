@@ -157,8 +157,8 @@ void ReportDocument::print(QPagedPaintDevice &device, int first, int last) const
 
 void ReportDocument::writePdf(const QString &path) const
 {
-    fileaccess::writeThroughTemporary(path, [this](const QString &temporary) {
-        QPdfWriter writer(temporary);
+    fileaccess::writeThroughTemporary(path, [this](fileaccess::TemporaryFile &file) {
+        QPdfWriter writer(&file);
         writer.setCreator(QStringLiteral("Kwerix"));
         writer.setTitle(title());
         writer.setPageLayout(pageLayout());

@@ -14,6 +14,7 @@
 #include "platform/Errors.h"
 
 #include <QFile>
+#include <QFileDevice>
 
 #include <cerrno>
 #include <cstdio>
@@ -75,24 +76,68 @@ struct Writer::Impl {
     GsfOutput *stream = nullptr;
 };
 
+namespace {
+
+// A stdio stream over a Qt device, for libgsf's stdio output.
+ssize_t deviceWrite(void *cookie, const char *bytes, size_t count)
+{
+    const qint64 written = static_cast<QIODevice *>(cookie)->write(bytes, static_cast<qint64>(count));
+    return written < 0 ? -1 : static_cast<ssize_t>(written);
+}
+
+int deviceSeek(void *cookie, off64_t *offset, int whence)
+{
+    auto *device = static_cast<QIODevice *>(cookie);
+    const qint64 base = whence == SEEK_CUR ? device->pos() : whence == SEEK_END ? device->size() : 0;
+    if (!device->seek(base + *offset))
+        return -1;
+    *offset = device->pos();
+    return 0;
+}
+
+FILE *openDevice(QIODevice &device)
+{
+    cookie_io_functions_t io{};
+    io.write = deviceWrite;
+    io.seek = deviceSeek;
+    return fopencookie(&device, "wb", io);
+}
+
+} // namespace
+
 Writer::Writer(const QString &path, const QString &streamName) : m_impl(std::make_unique<Impl>()), m_path(path)
 {
-    initialise();
     // Straight into the file: libgsf's own way through a temporary of its own would leave that
     // temporary behind when the program is killed. Callers write to a temporary already.
     FILE *out = std::fopen(QFile::encodeName(path).constData(), "wb");
     if (!out)
         throw EFCreateError(path, systemErrorText(errno));
-    m_impl->sink = gsf_output_stdio_new_FILE(QFile::encodeName(path).constData(), out, FALSE);
+    open(out, streamName);
+}
+
+Writer::Writer(QIODevice &device, const QString &streamName) : m_impl(std::make_unique<Impl>())
+{
+    const auto *file = qobject_cast<QFileDevice *>(&device);
+    m_path = file ? file->fileName() : QStringLiteral("-");
+    FILE *out = openDevice(device);
+    if (!out)
+        throw EFCreateError(m_path, systemErrorText(errno));
+    open(out, streamName);
+}
+
+void Writer::open(FILE *out, const QString &streamName)
+{
+    initialise();
+    m_impl->sink = gsf_output_stdio_new_FILE(QFile::encodeName(m_path).constData(), out, FALSE);
     if (!m_impl->sink) {
         std::fclose(out);
-        throw EFCreateError(path, QStringLiteral("the file can't be written"));
+        throw EFCreateError(m_path, QStringLiteral("the file can't be written"));
     }
     m_impl->file = gsf_outfile_msole_new(m_impl->sink);
     m_impl->stream = gsf_outfile_new_child(m_impl->file, streamName.toUtf8().constData(), FALSE);
     if (!m_impl->stream) {
         close();
-        throw EFCreateError(path, QStringLiteral("the stream can't be created"));
+        throw EFCreateError(m_path, QStringLiteral("the stream can't be created"));
     }
 }
 

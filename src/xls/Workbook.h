@@ -21,6 +21,11 @@
 enum class TExcelVersion { xvNone, xvExcelUnknown, xvExcel21, xvExcel30, xvExcel40, xvExcel50, xvExcel97 };
 
 // Raised for the workbook's own errors; the text is the one the user sees.
+class QIODevice;
+namespace compound {
+class Writer;
+}
+
 class XlsError : public Exception {
 public:
     using Exception::Exception;
@@ -338,7 +343,8 @@ public:
     int runningSheetNumber() const { return m_sheetNumber; }
 
     void clear();
-    void write(); // the writer
+    void write(); // the writer, to filename
+    void write(QIODevice &device);
     void read();  // the reader, after clear()
 
     static const std::array<quint32, 65> &builtInPalette();
@@ -346,6 +352,8 @@ public:
 
 private:
     void resetContent();
+    void checkWritable() const;
+    void writeTo(compound::Writer &file);
 
     TExcelVersion m_version = TExcelVersion::xvExcel97;
     int m_sheetNumber = 0;

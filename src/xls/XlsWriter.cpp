@@ -457,6 +457,20 @@ private:
 
 void TXlsWorkbook::write()
 {
+    checkWritable();
+    compound::Writer file(filename, QStringLiteral("Workbook"));
+    writeTo(file);
+}
+
+void TXlsWorkbook::write(QIODevice &device)
+{
+    checkWritable();
+    compound::Writer file(device, QStringLiteral("Workbook"));
+    writeTo(file);
+}
+
+void TXlsWorkbook::checkWritable() const
+{
     switch (m_version) {
     case TExcelVersion::xvExcel21:
     case TExcelVersion::xvExcel30:
@@ -466,7 +480,10 @@ void TXlsWorkbook::write()
     default:
         throw XlsError(QStringLiteral("Can not write Excel 4.0/5.0 files"));
     }
-    compound::Writer file(filename, QStringLiteral("Workbook"));
+}
+
+void TXlsWorkbook::writeTo(compound::Writer &file)
+{
     Writer writer(*this);
     try {
         std::vector<qsizetype> boundSheetFields;

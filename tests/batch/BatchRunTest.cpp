@@ -11,6 +11,10 @@
 #include <QRegularExpression>
 #include <QtEndian>
 
+#include <memory>
+#include <unistd.h>
+#include <vector>
+
 using testsupport::cp;
 using testsupport::readBytes;
 
@@ -273,6 +277,89 @@ TEST_F(Batch, ExportsFollowTheNameRulesWithoutTheInputBox)
     EXPECT_EQ(batch({"sql", "q.sql", "--export", "nie_ma/k.csv"}), 1);
     EXPECT_TRUE(err.startsWith("Cannot create file")) << err.toStdString();
     EXPECT_FALSE(QFile::exists(path("t.csv")));
+}
+
+// Every file the program writes, under a file size limit and on a full disk: status 1, the
+// user's file and the system's reason named, the old file as it was, no temporary left.
+class FailingWrites : public Batch {
+protected:
+    void SetUp() override
+    {
+        Batch::SetUp();
+        testsupport::writeBytes(path("duzo.sql"), "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE "
+                                                  "i < 5000) SELECT i AS ID, i * 1.5 AS KWOTA, 'opis ' || i AS OPIS "
+                                                  "FROM n\r\n");
+        QueryCatalogue catalogue(path(QStringLiteral("sqls.ini")));
+        EntryForm form;
+        form.title = QStringLiteral("Duzo");
+        form.sql = QStringList{QString::fromLatin1(readBytes(path("duzo.sql")).trimmed())};
+        form.fontSizeText = QStringLiteral("8");
+        form.rowHeightText = QStringLiteral("4,5");
+        catalogue.saveEntry(form);
+        ASSERT_EQ(batch({"sql", "duzo.sql", "--export", "duzo.xls"}), 0) << err.toStdString();
+    }
+
+    struct Writer {
+        const char *file;
+        QStringList arguments;
+    };
+    static std::vector<Writer> writers(const QString &folder)
+    {
+        const auto in = [&](const char *name) { return folder + QLatin1String(name); };
+        return {
+            {"a.txt", {"sql", "duzo.sql", "--export", in("a.txt")}},
+            {"a.csv", {"sql", "duzo.sql", "--export", in("a.csv")}},
+            {"a.xls", {"sql", "duzo.sql", "--export", in("a.xls")}},
+            {"a.dbf", {"sql", "duzo.sql", "--export", in("a.dbf")}},
+            {"a.db", {"sql", "duzo.sql", "--export", in("a.db")}},
+            {"r.pdf", {"report", "Duzo", "--pdf", in("r.pdf")}},
+            {"c.png", {"chart", "Duzo", "--x", "ID", "--y", "KWOTA", "--png", in("c.png")}},
+            {"c.svg", {"chart", "Duzo", "--x", "ID", "--y", "KWOTA", "--svg", in("c.svg")}},
+            {"c.pdf", {"chart", "Duzo", "--x", "ID", "--y", "KWOTA", "--pdf", in("c.pdf")}},
+            {"duzo.csv", {"xls2csv", in("duzo.xls")}},
+        };
+    }
+
+    void expectCleanFailure(const QString &folder, const char *file, const char *reason)
+    {
+        const QString target = QDir(dir.path()).filePath(folder + QLatin1String(file));
+        EXPECT_EQ(readBytes(target), "old") << file;
+        EXPECT_TRUE(err.contains(QLatin1String(file) + QLatin1String("\". ") + QLatin1String(reason))
+                    || err.contains(QLatin1String(file) + QLatin1String(".\n")))
+            << err.toStdString();
+        EXPECT_TRUE(err.contains(QLatin1String(reason))) << err.toStdString();
+        EXPECT_FALSE(err.contains(QLatin1String(".kw"))) << err.toStdString();
+        const QStringList left = QDir(QFileInfo(target).path()).entryList(QDir::Files | QDir::Hidden);
+        EXPECT_FALSE(left.join(' ').contains(QLatin1String(".kw"))) << left.join(' ').toStdString();
+    }
+};
+
+TEST_F(FailingWrites, BeyondTheFileSizeLimit)
+{
+    program = QStringLiteral("/usr/bin/prlimit");
+    for (const Writer &w : writers(QString())) {
+        testsupport::writeBytes(path(QLatin1String(w.file)), "old");
+        EXPECT_EQ(batch(QStringList{"--fsize=16384", path("kwerix-batch")} + w.arguments), 1) << w.file;
+        expectCleanFailure(QString(), w.file, "File too large");
+    }
+}
+
+TEST_F(FailingWrites, OnAFullDisk)
+{
+    const QString disk = path("pelny");
+    QDir().mkpath(disk);
+    if (geteuid() != 0 || testsupport::run("mount", {"-t", "tmpfs", "-o", "size=1m", "tmpfs", disk}) != 0)
+        GTEST_SKIP() << "mounting a small disk needs a privileged user";
+    const std::shared_ptr<void> unmount(nullptr, [&](void *) { testsupport::run("umount", {disk}); });
+    ASSERT_TRUE(QFile::copy(path("duzo.xls"), disk + QStringLiteral("/duzo.xls")));
+    for (const Writer &w : writers(QStringLiteral("pelny/"))) {
+        testsupport::writeBytes(disk + QLatin1Char('/') + QLatin1String(w.file), "old");
+        // The disk holds the old files and nothing more.
+        testsupport::run("sh", {"-c", "cat /dev/zero > " + disk + "/zapchaj 2>/dev/null; true"});
+        EXPECT_EQ(batch(w.arguments), 1) << w.file;
+        expectCleanFailure(QStringLiteral("pelny/"), w.file, "No space left on device");
+        QFile::remove(disk + QStringLiteral("/zapchaj"));
+    }
 }
 
 TEST_F(Batch, HelpAndListAnswerAShellUser)

@@ -25,12 +25,14 @@ namespace {
 // shapelib works on the file through these hooks: the whole file is read into memory when opened
 // and written back when closed, so that records cost no system calls. shapelib opens "<base>.dbf"
 // or "<base>.DBF" itself; the hooks open the exact file meant instead, whatever its name, and no
-// code page (.cpg) file.
+// code page (.cpg) file. A new table goes into the device of its write when one is given.
 thread_local const char *t_dbfPath = nullptr;
+thread_local QIODevice *t_dbfDevice = nullptr;
 thread_local QString t_shapelibError;
 
 struct MemoryFile {
     QByteArray path;
+    QIODevice *device = nullptr; // where a new file goes instead of path
     QByteArray data;          // a file being written, whole
     std::unique_ptr<QFile> mapped; // a file only read, mapped into memory
     const char *bytes = nullptr;
@@ -51,7 +53,8 @@ SAFile openFile(const char *name, const char *access)
         return nullptr;
     auto file = std::make_unique<MemoryFile>();
     file->path = t_dbfPath ? t_dbfPath : name;
-    if (access[0] == 'w') {
+    file->device = t_dbfDevice;
+    if (access[0] == 'w' || file->device) {
         file->dirty = true;
     } else if (std::strchr(access, '+')) {
         QFile disk(QFile::decodeName(file->path));
@@ -120,11 +123,26 @@ int closeFile(SAFile handle)
     std::unique_ptr<MemoryFile> f(memoryFile(handle));
     if (!f->dirty)
         return 0;
+    if (f->device) {
+        // A new table is opened twice while it is made; each time its whole content is written.
+        if (!f->device->seek(0) || f->device->write(f->data) != f->data.size()) {
+            t_shapelibError = f->device->errorString();
+            return -1;
+        }
+        return 0;
+    }
     QFile disk(QFile::decodeName(f->path));
-    if (!disk.open(QIODevice::WriteOnly | QIODevice::Truncate) || disk.write(f->data) != f->data.size()) {
+    if (!disk.open(QIODevice::WriteOnly | QIODevice::Truncate) || disk.write(f->data) != f->data.size()
+        || !disk.flush()) {
         t_shapelibError = disk.errorString();
         return -1;
     }
+    return 0;
+}
+
+// shapelib removes a code page file beside a new table; this program makes none.
+int removeNothing(const char *)
+{
     return 0;
 }
 
@@ -163,6 +181,7 @@ SAHooks hooks()
     h.FTell = tellFile;
     h.FFlush = flushFile;
     h.FClose = closeFile;
+    h.Remove = removeNothing;
     h.Error = captureError;
     return h;
 }
@@ -178,14 +197,15 @@ DBFHandle openDbf(const QString &path, const char *access)
     return handle;
 }
 
-DBFHandle createDbf(const QString &path)
+DBFHandle createDbf(QIODevice &device)
 {
-    const QByteArray native = QFile::encodeName(path);
     SAHooks h = hooks();
-    t_dbfPath = native.constData();
+    t_dbfPath = "";
+    t_dbfDevice = &device;
     t_shapelibError.clear();
-    DBFHandle handle = DBFCreateLL(native.constData(), "LDID/200", &h);
+    DBFHandle handle = DBFCreateLL("new.dbf", "LDID/200", &h);
     t_dbfPath = nullptr;
+    t_dbfDevice = nullptr;
     return handle;
 }
 
@@ -847,13 +867,9 @@ void DbfTable::create(const QString &path, const std::vector<FieldDef> &fields, 
     if (columns.empty())
         throwTableError(QStringLiteral("A table needs at least one field."), path);
 
-    QString temporary;
-    QString error = fileaccess::createTemporary(path, temporary);
-    if (!error.isEmpty())
-        throwTableError(QStringLiteral("The table can't be created: %1").arg(error), path);
     const QString memoFile = memoPathFor(path, false);
-    try {
-        DbfHandle dbf(createDbf(temporary));
+    fileaccess::writeThroughTemporary(path, [&](fileaccess::TemporaryFile &file) {
+        DbfHandle dbf(createDbf(file));
         if (!dbf.h)
             throwTableError(QStringLiteral("The table can't be created. %1").arg(t_shapelibError), path);
         const std::vector<QByteArray> names = dbaseNames(fields);
@@ -878,21 +894,13 @@ void DbfTable::create(const QString &path, const std::vector<FieldDef> &fields, 
             throwTableError(QStringLiteral("The table can't be written: %1").arg(t_shapelibError), path);
         if (hasMemo) {
             // shapelib writes a table without memos; the version byte tells readers to look for one.
-            QFile file(temporary);
-            if (!file.open(QIODevice::ReadWrite) || !file.seek(0) || file.write("\x83", 1) != 1)
+            if (!file.seek(0) || file.write("\x83", 1) != 1)
                 throwTableError(QStringLiteral("The table can't be written: %1").arg(file.errorString()), path);
-            file.close();
-            error = fileaccess::replaceContent(memoFile, memo.bytes());
+            const QString error = fileaccess::replaceContent(memoFile, memo.bytes());
             if (!error.isEmpty())
                 throwTableError(QStringLiteral("The memo file can't be written: %1").arg(error), path);
         }
-        error = fileaccess::commitTemporary(temporary, path);
-        if (!error.isEmpty())
-            throwTableError(QStringLiteral("The table can't be written: %1").arg(error), path);
-    } catch (...) {
-        QFile::remove(temporary);
-        throw;
-    }
+    });
     if (!hasMemo)
         QFile::remove(memoFile);
 }
