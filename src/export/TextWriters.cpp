@@ -7,6 +7,7 @@
 #include "platform/RegionalSettings.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -117,25 +118,33 @@ void SummingWriter::record(const DataSet &data, qsizetype row, int number)
 void SummingWriter::end(const DataSet &)
 {
     for (int i = 0; i < kSumColumns; ++i) {
-        if (m_summed[static_cast<size_t>(i)])
-            appendAmount(m_sums[static_cast<size_t>(i)]);
-        else
+        const numbers::DecimalSum &sum = m_sums[static_cast<size_t>(i)];
+        if (!m_summed[static_cast<size_t>(i)])
             appendNoSum();
+        else if (sum.exact())
+            m_picture.appendAmount(out(), sum.decimal());
+        else
+            m_picture.appendAmount(out(), sum.value());
     }
     endLine();
 }
 
-double SummingWriter::roundedValue(const DataSet &data, int field, qsizetype row)
+void SummingWriter::appendFloat(const DataSet &data, int field, qsizetype row)
 {
-    const double rounded = text::roundTo(data.field(field)->asFloatAt(row), 2);
-    if (field < kSumColumns && m_summed[static_cast<size_t>(field)])
-        m_sums[static_cast<size_t>(field)] += rounded;
-    return rounded;
-}
-
-void SummingWriter::appendAmount(double rounded)
-{
-    m_picture.appendAmount(out(), text::toTenThousandths(rounded), false, true);
+    const double value = data.field(field)->asFloatAt(row);
+    numbers::DecimalSum *sum = field < kSumColumns && m_summed[static_cast<size_t>(field)]
+        ? &m_sums[static_cast<size_t>(field)]
+        : nullptr;
+    if (!std::isfinite(value)) {
+        m_picture.appendAmount(out(), value);
+        if (sum)
+            sum->add(value);
+        return;
+    }
+    const numbers::Decimal rounded = numbers::Decimal::of(value).rounded(2);
+    m_picture.appendAmount(out(), rounded);
+    if (sum)
+        sum->add(rounded);
 }
 
 // ---- TXT and CSV -----------------------------------------------------------------------------------
@@ -160,7 +169,7 @@ void TxtWriter::appendHeader(const DataSet &data, int field)
 void TxtWriter::appendCell(const DataSet &data, int field, qsizetype row, int number)
 {
     if (data.field(field)->dataType() == FieldType::ftFloat) {
-        appendAmount(roundedValue(data, field, row));
+        appendFloat(data, field, row);
         return;
     }
     const qsizetype start = out().size();
@@ -188,7 +197,7 @@ void CsvWriter::appendHeader(const DataSet &data, int field)
 void CsvWriter::appendCell(const DataSet &data, int field, qsizetype row, int number)
 {
     if (data.field(field)->dataType() == FieldType::ftFloat) {
-        appendAmount(roundedValue(data, field, row));
+        appendFloat(data, field, row);
     } else {
         const qsizetype start = out().size();
         appendText(data, field, row, number);

@@ -25,7 +25,8 @@ private:
 
 // The TXT and CSV exports: a header line, one line per record and a totals line of 11 cells that
 // sums the floating-point columns among the first 11 fields, their values rounded to two
-// decimals. A number longer than its picture is written whole.
+// decimals (ties to even) and summed exactly. A number is right-aligned in its column without its
+// picture's leading blanks; one longer than the column is written whole.
 class SummingWriter : public TextWriter {
 public:
     static constexpr int kSumColumns = 11;
@@ -38,17 +39,16 @@ protected:
     SummingWriter(ByteSink &sink, const QString &picture);
     virtual void appendHeader(const DataSet &data, int field) = 0;
     virtual void appendCell(const DataSet &data, int field, qsizetype row, int number) = 0;
-    // The cell of a floating-point value, rounded to two decimals, in the picture.
-    void appendAmount(double rounded);
+    // The cell of a floating-point field in the picture, its value rounded to two decimals and
+    // added to its column's sum.
+    void appendFloat(const DataSet &data, int field, qsizetype row);
     // The totals' cell of an unsummed column.
     virtual void appendNoSum() = 0;
-    // Rounds a floating-point field's value and adds it to its column's sum.
-    double roundedValue(const DataSet &data, int field, qsizetype row);
 
 private:
     text::Picture m_picture;
     std::array<bool, kSumColumns> m_summed{};
-    std::array<double, kSumColumns> m_sums{};
+    std::array<numbers::DecimalSum, kSumColumns> m_sums{};
     std::vector<bool> m_floats;
 };
 

@@ -1,6 +1,7 @@
 #include "TextHelpers.h"
 
 #include "CodePage.h"
+#include "Numbers.h"
 #include "RegionalSettings.h"
 
 #include <algorithm>
@@ -9,13 +10,6 @@
 #include <limits>
 
 namespace text {
-
-double roundTo(double x, int decimals)
-{
-    const double scale = std::pow(10.0, decimals);
-    const double rounded = std::nearbyint(std::fabs(x) * scale) / scale;
-    return std::copysign(rounded, x);
-}
 
 QString repeatText(const QString &s, int n)
 {
@@ -62,8 +56,6 @@ bool isDigitPlace(char c)
     return c == '0' || c == '#';
 }
 
-constexpr qint64 kPowersOfTen[] = {1, 10, 100, 1000, 10000};
-
 // A picture whose separator is a placeholder byte, for callers that put in a separator of any
 // character afterwards.
 constexpr char kSeparatorMark = '\x01';
@@ -95,40 +87,23 @@ Picture::Picture(const QString &picture, char decimalSeparator)
     }
 }
 
-void Picture::appendPicture(QByteArray &out, qint64 amount) const
+void Picture::appendMagnitude(QByteArray &out, const numbers::Decimal &magnitude) const
 {
-    // Round the ten-thousandths to the picture's decimals, half up; places past the fourth are 0.
-    const int decimals = std::min(m_fracPlaces, 4);
-    const qint64 divisor = kPowersOfTen[4 - decimals];
-    const qint64 scaled = amount / divisor + ((amount % divisor) * 2 >= divisor ? 1 : 0);
-    const qint64 fracScale = kPowersOfTen[decimals];
-    char intDigits[24];
-    const int intLength = scaled / fracScale == 0
-        ? 0
-        : static_cast<int>(std::to_chars(intDigits, intDigits + sizeof intDigits, scaled / fracScale).ptr - intDigits);
-    char fracDigits[64];
-    qint64 fraction = scaled % fracScale;
-    for (int d = decimals - 1; d >= 0; --d, fraction /= 10)
-        fracDigits[d] = static_cast<char>('0' + fraction % 10);
-    const int fracLength = std::min(m_fracPlaces, static_cast<int>(sizeof fracDigits));
-    std::fill(fracDigits + decimals, fracDigits + fracLength, '0');
-
+    const int intDigits = magnitude.integerDigits();
     // Fraction places: a "#" place drops its digit when it and every digit after it are zeros.
-    int lastSignificant = fracLength - 1;
-    while (lastSignificant >= 0 && fracDigits[lastSignificant] == '0')
-        --lastSignificant;
     int keepFrac = 0;
     for (int i = m_intEnd, place = 0; i < m_pattern.size(); ++i) {
         if (!isDigitPlace(m_pattern[i]))
             continue;
-        if (m_pattern[i] == '0' || place <= lastSignificant)
+        if (m_pattern[i] == '0' || place < magnitude.fractionDigits())
             keepFrac = place + 1;
         ++place;
     }
-
-    if (m_intPlaces == 0)
-        out.append(intDigits, intLength);
-    int intPlace = 0; // counts the integer places from the left
+    if (m_intPlaces == 0) {
+        for (int place = intDigits - 1; place >= 0; --place)
+            out.append(magnitude.digitAt(place));
+    }
+    int intPlace = m_intPlaces - 1; // the place of the next integer digit place, 0 the units
     int fracPlace = 0;
     for (int i = 0; i < m_pattern.size(); ++i) {
         const char c = m_pattern[i];
@@ -142,76 +117,94 @@ void Picture::appendPicture(QByteArray &out, qint64 amount) const
             continue;
         }
         if (i < m_intEnd) {
-            // Place intPlace takes the digit intPlaces - intPlace positions from the right.
-            const int digitIndex = intLength - (m_intPlaces - intPlace);
-            if (i == m_firstIntPlace && digitIndex > 0)
-                out.append(intDigits, digitIndex); // digits beyond the places
-            if (digitIndex >= 0)
-                out.append(intDigits[digitIndex]);
+            if (i == m_firstIntPlace) {
+                for (int place = intDigits - 1; place > intPlace; --place)
+                    out.append(magnitude.digitAt(place)); // digits beyond the places
+            }
+            if (intPlace < intDigits)
+                out.append(magnitude.digitAt(intPlace));
             else if (c == '0')
                 out.append('0');
-            ++intPlace;
+            --intPlace;
         } else {
             if (fracPlace < keepFrac)
-                out.append(fracDigits[fracPlace]);
+                out.append(magnitude.digitAt(-1 - fracPlace));
             ++fracPlace;
         }
     }
 }
 
-void Picture::appendAmount(QByteArray &out, qint64 amount, bool blankZero, bool whole) const
+void Picture::appendNumber(QByteArray &out, const numbers::Decimal &value) const
 {
-    const int width = static_cast<int>(m_pattern.size());
-    if (amount == 0 && blankZero) {
-        out.append(width, ' ');
-        return;
-    }
+    const numbers::Decimal rounded = value.rounded(m_fracPlaces);
     char buffer[128];
     QByteArray text = QByteArray::fromRawData(buffer, 0);
     text.reserve(sizeof buffer);
-    if (amount >= 0) {
-        appendPicture(text, amount);
-    } else {
-        const qint64 magnitude = amount == std::numeric_limits<qint64>::min() ? std::numeric_limits<qint64>::max() : -amount;
-        QByteArray digits;
-        appendPicture(digits, magnitude);
-        text.append('-');
-        for (const char c : std::as_const(digits)) {
+    appendMagnitude(text, rounded.magnitude());
+    if (rounded.negative()) {
+        out.append('-');
+        for (const char c : std::as_const(text)) {
             if (c != ' ')
-                text.append(c);
+                out.append(c);
         }
+        return;
     }
-    // Right-aligned to the picture's width; a longer text keeps its last characters, or stays
-    // whole for writers that must not cut a number.
-    if (text.size() < width)
-        out.append(width - text.size(), ' ');
-    out.append(whole || text.size() <= width ? text : text.right(width));
+    qsizetype first = 0;
+    while (first < text.size() && text[first] == ' ')
+        ++first;
+    out.append(text.constData() + first, text.size() - first);
 }
 
-QString formatPicture(const QString &picture, qint64 amountTenThousandths)
+void Picture::appendNumber(QByteArray &out, double value) const
+{
+    if (!std::isfinite(value)) {
+        char text[numbers::kGeneralFloatChars];
+        out.append(text, numbers::appendGeneralFloat(text, value, m_separator));
+        return;
+    }
+    appendNumber(out, numbers::Decimal::of(value));
+}
+
+void Picture::rightAlign(QByteArray &out, qsizetype start) const
+{
+    const qsizetype length = out.size() - start;
+    if (length < width())
+        out.insert(start, width() - length, ' ');
+}
+
+void Picture::appendAmount(QByteArray &out, const numbers::Decimal &value) const
+{
+    const qsizetype start = out.size();
+    appendNumber(out, value);
+    rightAlign(out, start);
+}
+
+void Picture::appendAmount(QByteArray &out, double value) const
+{
+    const qsizetype start = out.size();
+    appendNumber(out, value);
+    rightAlign(out, start);
+}
+
+QString formatNumber(const QString &picture, double value)
 {
     QByteArray out;
-    Picture(picture, kSeparatorMark).appendPicture(out, amountTenThousandths);
+    Picture(picture, kSeparatorMark).appendNumber(out, value);
     return withSeparator(out, RegionalSettings::current().decimalSeparator);
 }
 
-QString formatAmount(const QString &picture, bool blankZero, qint64 amountTenThousandths)
+QString formatNumber(const QString &picture, const numbers::Decimal &value)
 {
     QByteArray out;
-    Picture(picture, kSeparatorMark).appendAmount(out, amountTenThousandths, blankZero, false);
+    Picture(picture, kSeparatorMark).appendNumber(out, value);
     return withSeparator(out, RegionalSettings::current().decimalSeparator);
 }
 
-qint64 toTenThousandths(double value)
+QString formatAmount(const QString &picture, double value)
 {
-    const double scaled = std::nearbyint(value * 10000.0);
-    if (std::isnan(scaled))
-        return 0;
-    if (scaled >= 9.2233720368547758e18)
-        return std::numeric_limits<qint64>::max();
-    if (scaled <= -9.2233720368547758e18)
-        return std::numeric_limits<qint64>::min();
-    return static_cast<qint64>(scaled);
+    QByteArray out;
+    Picture(picture, kSeparatorMark).appendAmount(out, value);
+    return withSeparator(out, RegionalSettings::current().decimalSeparator);
 }
 
 } // namespace text

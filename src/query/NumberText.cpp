@@ -12,30 +12,26 @@ const QString kPicture = QStringLiteral(" ### ### ##0.00");
 
 // The picture with as many more groups of three as the amount needs: a large amount is shown
 // whole, every digit in its group.
-QString pictureFor(double magnitude)
+QString pictureFor(double value)
 {
     QString picture = kPicture;
-    for (double limit = 1e9; magnitude >= limit; limit *= 1000)
+    for (int digits = numbers::Decimal::of(value).rounded(2).integerDigits(); digits > 9; digits -= 3)
         picture.prepend(QStringLiteral(" ###"));
     return picture;
 }
 
-// Beyond this magnitude the value has no count of ten-thousandths in 64 bits.
-constexpr double kLargestAmount = 9.0e14;
+// From this magnitude on a double holds no cents: the grid shows the general text instead.
+constexpr double kLargestAmount = 1e15;
 
 } // namespace
 
 QString tekstLiczby(double value)
 {
-    if (value == 0 || std::isnan(value))
+    if (value == 0)
         return QString();
-    // The value as its text shows it (15 significant digits), then to two decimals.
-    const double rounded = text::roundTo(numbers::tryParseFloat(numbers::formatFloat(value)).value_or(value), 2);
-    if (std::fabs(rounded) >= kLargestAmount)
-        return numbers::formatFloat(rounded).rightJustified(kPicture.size());
-    return text::formatAmount(pictureFor(std::fabs(rounded)), false, text::toTenThousandths(rounded))
-        .trimmed()
-        .rightJustified(kPicture.size());
+    if (!std::isfinite(value) || std::fabs(value) >= kLargestAmount)
+        return numbers::formatFloat(value).rightJustified(kPicture.size());
+    return text::formatNumber(pictureFor(value), value).rightJustified(kPicture.size());
 }
 
 QString tekstLiczby(const Field &field, qsizetype row)

@@ -4,8 +4,9 @@
 
 class Field;
 
-// The grids' text of a floating-point value: empty for zero and null; otherwise rounded to two
-// decimals, digits in groups of three ("1 234 567,50", negative "-1234567,50"), right-aligned in
-// 15 characters. A longer text is shown whole.
+// The grids' text of a floating-point value: empty for zero and null; otherwise its decimal digits
+// rounded to two places (ties to even), in groups of three ("1 234 567,50", negative
+// "-1234567,50"), right-aligned in 15 characters. A longer text is shown whole; magnitudes from
+// 10^15 on, infinity and NaN as their general text.
 QString tekstLiczby(const Field &field, qsizetype row);
 QString tekstLiczby(double value);

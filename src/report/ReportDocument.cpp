@@ -62,12 +62,6 @@ struct ReportDocument::Pixels {
     }
 };
 
-QString maskedNumber(const QString &mask, double value)
-{
-    const qint64 amount = text::toTenThousandths(value);
-    const QString magnitude = text::formatPicture(mask, amount < 0 ? -amount : amount);
-    return amount < 0 ? QLatin1Char('-') + text::removeBlanks(magnitude) : magnitude.trimmed();
-}
 
 ReportDocument::ReportDocument(ReportLayout layout, const DataSet &data, QDateTime printedAt)
     : m_layout(std::move(layout)), m_data(data), m_printedAt(std::move(printedAt))
@@ -100,24 +94,38 @@ QStringList ReportDocument::columnsOutsidePage() const
 
 void ReportDocument::computeSums()
 {
-    m_sums.assign(static_cast<size_t>(m_data.fieldCount()), 0.0);
+    m_sums.assign(static_cast<size_t>(m_data.fieldCount()), numbers::DecimalSum());
     for (const ReportControl &control : m_layout.summary.controls) {
         if (control.kind != ReportControl::Kind::Sum)
             continue;
         const Field *field = m_data.field(control.field);
-        double sum = 0;
+        const bool integers = isIntegerType(field->dataType()) && field->column().storage() == ColumnStore::Storage::Integer;
+        numbers::DecimalSum &sum = m_sums[static_cast<size_t>(control.field)];
         for (int record = 0; record < m_data.recordCount(); ++record) {
             const qsizetype row = m_data.rowOf(record);
             if (field->isNullAt(row))
                 continue;
             try {
-                sum += field->asFloatAt(row);
+                if (integers)
+                    sum.add(field->asIntegerAt(row));
+                else
+                    sum.add(field->asFloatAt(row));
             } catch (const EConvertError &) {
                 // A text column summed on request: texts that are no numbers add nothing.
             }
         }
-        m_sums[static_cast<size_t>(control.field)] = sum;
     }
+}
+
+QString ReportDocument::sumText(const ReportControl &control) const
+{
+    const numbers::DecimalSum &sum = m_sums[static_cast<size_t>(control.field)];
+    if (!control.mask.isEmpty())
+        return sum.exact() ? text::formatNumber(control.mask, sum.decimal()) : text::formatNumber(control.mask, sum.value());
+    // A sum of integers is written with all its digits, others as floating-point values are.
+    if (sum.exact() && sum.decimal().isInteger())
+        return text::formatNumber(QStringLiteral("0"), sum.decimal());
+    return numbers::formatFloat(sum.value());
 }
 
 void ReportDocument::paginate()
@@ -258,14 +266,13 @@ QString ReportDocument::textOf(const ReportControl &control, int page, qsizetype
         if (control.mask.isEmpty() || field->isNullAt(row))
             return field->displayTextAt(row);
         try {
-            return maskedNumber(control.mask, field->asFloatAt(row));
+            return text::formatNumber(control.mask, field->asFloatAt(row));
         } catch (const EConvertError &) {
             return field->displayTextAt(row); // a rate column of text that is no number
         }
     }
     case ReportControl::Kind::Sum: {
-        const double sum = m_sums[static_cast<size_t>(control.field)];
-        return control.mask.isEmpty() ? numbers::formatFloat(sum) : maskedNumber(control.mask, sum);
+        return sumText(control);
     }
     case ReportControl::Kind::VerticalRule: break;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ReportLayout.h"
+#include "platform/Decimal.h"
 
 #include <QDateTime>
 #include <QPageLayout>
@@ -46,21 +47,17 @@ private:
     void paintControl(QPainter &painter, const Pixels &px, const ReportBand &band, const ReportControl &control,
                       double top, int page, qsizetype row, int record) const;
     QString textOf(const ReportControl &control, int page, qsizetype row, int record) const;
+    QString sumText(const ReportControl &control) const;
     void paginate();
     void computeSums();
 
     ReportLayout m_layout;
     const DataSet &m_data;
     QDateTime m_printedAt;
-    std::vector<double> m_sums; // per field; summed fields only
+    std::vector<numbers::DecimalSum> m_sums; // per field; summed fields only
     double m_pageHeaderHeight = 0;
     double m_parameterTop = 0;
     int m_rowsPerPage = 1;
     int m_pages = 1;
     bool m_summaryAlone = false; // the summary has the last page to itself
 };
-
-// A number in a display mask ("### ### ##0.00"): "#" an optional digit, "0" a required one, "."
-// the regional decimal separator, other characters written where they stand; a negative number
-// as "-" and its digits without blanks. Leading blanks are left out.
-QString maskedNumber(const QString &mask, double value);

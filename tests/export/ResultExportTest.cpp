@@ -60,9 +60,9 @@ TEST_F(ResultExport, TxtHasFixedColumnsOf15AndATotalsLineOf11Cells)
                                    "           Łódź              5       1 234,50     05.03.2024\r\n"
                                    "orstwo Handlowe             -3       -1234,50               \r\n"
                                    "           Zero              0           0,00     31.12.2024\r\n"
-                                   "        Miliard             10 1234 567 890,12     01.01.2024\r\n"
+                                   "        Miliard             101234 567 890,12     01.01.2024\r\n"
                                    "Kowalski; \"Jan\"              1           0,00               \r\n")
-        + kBlanks15 + kBlanks15 + " 1234 567 890,12" + kBlanks15.repeated(8) + "\r\n";
+        + kBlanks15 + kBlanks15 + "1234 567 890,12" + kBlanks15.repeated(8) + "\r\n";
     EXPECT_EQ(exported("wynik.txt"), expected);
 }
 

@@ -1,23 +1,10 @@
 #include "platform/TextHelpers.h"
 #include "support/TestSupport.h"
 
+#include <cmath>
 #include <limits>
 
 using testsupport::PolishTest;
-
-TEST(TextHelpers, RoundToTiesToEven)
-{
-    const struct {
-        double x;
-        int d;
-        double expected;
-    } cases[] = {
-        {2.5, 0, 2}, {3.5, 0, 4}, {-2.5, 0, -2}, {-3.5, 0, -4}, {0.125, 2, 0.12}, {0.375, 2, 0.38},
-        {1234.5678, 2, 1234.57}, {-1234.5678, 2, -1234.57}, {1.005, 2, 1.0}, {0, 2, 0}, {1250, -2, 1200},
-    };
-    for (const auto &c : cases)
-        EXPECT_DOUBLE_EQ(text::roundTo(c.x, c.d), c.expected) << c.x << " " << c.d;
-}
 
 TEST(TextHelpers, PaddingRepeatingAndCentring)
 {
@@ -39,8 +26,7 @@ TEST(TextHelpers, PaddingRepeatingAndCentring)
 
 struct AmountCase {
     const char *picture;
-    bool blankZero;
-    qint64 amount;
+    double value;
     const char *text;
 };
 
@@ -49,37 +35,44 @@ class Amounts : public PolishTest, public ::testing::WithParamInterface<AmountCa
 TEST_P(Amounts, FormatWithThePicture)
 {
     const AmountCase &c = GetParam();
-    EXPECT_EQ(text::formatAmount(QString::fromUtf8(c.picture), c.blankZero, c.amount), QString::fromUtf8(c.text));
+    EXPECT_EQ(text::formatAmount(QString::fromUtf8(c.picture), c.value), QString::fromUtf8(c.text));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Amounts, ::testing::Values(
-    AmountCase{" ### ### ##0.00", false, 12345000, "       1 234,50"},
-    AmountCase{" ### ### ##0.00", false, -12345000, "       -1234,50"},
-    AmountCase{" ### ### ##0.00", false, 12345675000, "   1 234 567,50"},
-    AmountCase{" ### ### ##0.00", false, -12345675000, "    -1234567,50"},
-    AmountCase{" ### ### ##0.00", false, 0, "           0,00"},
-    AmountCase{" ### ### ##0.00", true, 0, "               "},
-    AmountCase{" ### ### ##0.00", false, 50, "           0,01"},
-    AmountCase{" ### ### ##0.00", false, 49, "           0,00"},
-    AmountCase{" ### ### ##0.00", false, 99950, "          10,00"},
-    // Digits beyond the places go to the first place; the result keeps its last 15 characters.
-    AmountCase{" ### ### ##0.00", false, 123456789012340000, "5678 901 234,00"},
-    AmountCase{"########0.00", false, 12345000, "     1234,50"},
-    AmountCase{"########0.00", false, -12345000, "    -1234,50"},
-    AmountCase{"########0.00", false, 10000000000000, "000000000,00"},
-    AmountCase{"0.##", false, 15000, " 1,5"},
-    AmountCase{"0.##", false, 10000, "   1"},
-    AmountCase{"0.0###", false, 12340, " 1,234"},
-    AmountCase{"0.000000", false, 15000, "1,500000"},
-    AmountCase{"#", false, 4999, " "},
-    AmountCase{"0", false, 5000, "1"},
-    AmountCase{"Kwota: 0.00 zł", false, 12345, "Kwota: 1,23 zł"}), testsupport::CaseIndex());
-
-TEST_F(PolishTest, PictureWritesDigitsBeyondItsPlacesWhole)
-{
-    EXPECT_EQ(text::formatPicture(" ### ### ##0.00", 123456789012340000), QStringLiteral(" 12345678 901 234,00"));
-    EXPECT_EQ(text::formatAmount(" ### ### ##0.00", false, std::numeric_limits<qint64>::min()).size(), 15);
-}
+    AmountCase{" ### ### ##0.00", 1234.5, "       1 234,50"},
+    AmountCase{" ### ### ##0.00", -1234.5, "       -1234,50"},
+    AmountCase{" ### ### ##0.00", 1234567.5, "   1 234 567,50"},
+    AmountCase{" ### ### ##0.00", -1234567.5, "    -1234567,50"},
+    AmountCase{" ### ### ##0.00", 0, "           0,00"},
+    // One rounding, of the value's own decimal digits, ties to even; no negative zero.
+    AmountCase{" ### ### ##0.00", 0.005, "           0,00"},
+    AmountCase{" ### ### ##0.00", 0.015, "           0,02"},
+    AmountCase{" ### ### ##0.00", 0.0051, "           0,01"},
+    AmountCase{" ### ### ##0.00", -0.004, "           0,00"},
+    AmountCase{" ### ### ##0.00", 9.995, "          10,00"},
+    AmountCase{" ### ### ##0.00", 1.00495, "           1,00"},
+    // The picture's leading blank goes first, so ten digits still fit in 15 characters; digits
+    // beyond the places go to the first place and a longer text is written whole.
+    AmountCase{" ### ### ##0.00", 1000000000, "1000 000 000,00"},
+    AmountCase{" ### ### ##0.00", 12345678901234.56, "12345678 901 234,56"},
+    AmountCase{" ### ### ##0.00", -5e15, "-5000000000000000,00"},
+    AmountCase{" ### ### ##0.00", 1e20, "100000000000000 000 000,00"},
+    AmountCase{" ### ### ##0.00", std::numeric_limits<double>::infinity(), "            INF"},
+    AmountCase{" ### ### ##0.00", -std::numeric_limits<double>::infinity(), "           -INF"},
+    AmountCase{" ### ### ##0.00", std::nan(""), "            NAN"},
+    AmountCase{"########0.00", 1234.5, "     1234,50"},
+    AmountCase{"########0.00", -1234.5, "    -1234,50"},
+    AmountCase{"########0.00", 1e9, "1000000000,00"},
+    AmountCase{"0.##", 1.5, " 1,5"},
+    AmountCase{"0.##", 1, "   1"},
+    AmountCase{"0.0###", 1.234, " 1,234"},
+    AmountCase{"0.000000", 1.5, "1,500000"},
+    AmountCase{"0.000000", 1e-7, "0,000000"},
+    AmountCase{"0.000000", 1.5e-6, "0,000002"},
+    AmountCase{"#", 0.4999, " "},
+    AmountCase{"0", 0.5, "0"},
+    AmountCase{"0", 1.5, "2"},
+    AmountCase{"Kwota: 0.00 zł", 1.2345, "Kwota: 1,23 zł"}), testsupport::CaseIndex());
 
 TEST(TextHelpers, PictureUsesTheRegionalSeparator)
 {
@@ -87,14 +80,7 @@ TEST(TextHelpers, PictureUsesTheRegionalSeparator)
     dot.decimalSeparator = QLatin1Char('.');
     const RegionalSettings saved = RegionalSettings::current();
     RegionalSettings::set(dot);
-    EXPECT_EQ(text::formatAmount("##0.00", false, 12345), QStringLiteral("  1.23"));
+    EXPECT_EQ(text::formatAmount("##0.00", 1.2345), QStringLiteral("  1.23"));
+    EXPECT_EQ(text::formatNumber("### ### ##0.00", -1234567.891), QStringLiteral("-1234567.89"));
     RegionalSettings::set(saved);
-}
-
-TEST(TextHelpers, TenThousandthsRoundToEvenAndSaturate)
-{
-    EXPECT_EQ(text::toTenThousandths(1234.5), 12345000);
-    EXPECT_EQ(text::toTenThousandths(-0.00005), 0);
-    EXPECT_EQ(text::toTenThousandths(1e300), std::numeric_limits<qint64>::max());
-    EXPECT_EQ(text::toTenThousandths(-1e300), std::numeric_limits<qint64>::min());
 }
