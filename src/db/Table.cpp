@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <cmath>
 #include <sqlite3.h>
 
 Table::Table(Database &database, QObject *parent) : DataSet(database, parent) {}
@@ -93,32 +92,22 @@ void Table::load(Columns &columns, std::vector<FieldDef> &defs)
 
 namespace {
 
-// Width and places a dBASE number needs for the values; Paradox keeps doubles and ignores them.
-void fitNumber(FieldDef &def, const Field &field)
+// The file a destination name stands for: "\" of names written on Windows as "/", trailing dots
+// dropped (those systems drop them: they name no extension), ".db" added when no extension is left.
+QString newTablePath(QString name)
 {
-    const ColumnStore &column = field.column();
-    int integerDigits = 1, decimals = isIntegerType(def.type) ? 0 : def.decimals;
-    for (qsizetype row = 0; row < column.size(); ++row) {
-        if (column.isNull(row))
-            continue;
-        if (column.storage() == ColumnStore::Storage::Integer) {
-            integerDigits = std::max<int>(integerDigits, static_cast<int>(QByteArray::number(column.integerAt(row)).size()));
-            continue;
-        }
-        const QByteArray text = QByteArray::number(column.realAt(row), 'f', 15);
-        const QByteArray general = QByteArray::number(column.realAt(row), 'g', 15);
-        const qsizetype point = text.indexOf('.');
-        integerDigits = std::max<int>(integerDigits, static_cast<int>(point < 0 ? text.size() : point));
-        const qsizetype gPoint = general.indexOf('.');
-        if (gPoint >= 0 && !general.contains('e'))
-            decimals = std::max<int>(decimals, static_cast<int>(general.size() - gPoint - 1));
+    name.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    const qsizetype nameStart = name.lastIndexOf(QLatin1Char('/')) + 1;
+    qsizetype end = name.size();
+    while (end > nameStart && name[end - 1] == QLatin1Char('.'))
+        --end;
+    // "." and ".." name folders, where no table can be made: the write says so.
+    if (end > nameStart) {
+        name.truncate(end);
+        if (QFileInfo(name).suffix().isEmpty())
+            name += QStringLiteral(".db");
     }
-    decimals = std::min(decimals, std::max(0, 20 - integerDigits - 1));
-    const int width = std::min(20, integerDigits + (decimals > 0 ? decimals + 1 : 0));
-    def.size = std::max(def.size, width);
-    def.decimals = decimals;
-    if (def.size > 20)
-        def.size = 20;
+    return QDir::current().absoluteFilePath(name);
 }
 
 } // namespace
@@ -130,25 +119,15 @@ void BatchMove::execute()
     if (!source->active())
         source->open();
     destination->close();
-    QString path = destination->tableName();
-    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".db");
-    path = QDir::current().absoluteFilePath(path);
+    const QString path = newTablePath(destination->tableName());
 
     std::vector<FieldDef> fields;
     for (int i = 0; i < source->fieldCount(); ++i) {
         const Field &field = *source->field(i);
-        FieldDef def = field.def();
-        if (def.type == FieldType::ftString) {
-            int longest = std::max(def.size, 1);
-            for (int r = 0; r < source->recordCount(); ++r)
-                longest = std::max<int>(longest, static_cast<int>(field.asStringAt(source->rowOf(r)).size()));
-            def.size = longest;
-        } else if (isNumericType(def.type)) {
-            fitNumber(def, field);
-        }
-        fields.push_back(def);
+        const FieldValues values{source->recordCount(), [&](qint64 record) {
+                                     return field.cellAt(source->rowOf(static_cast<int>(record)));
+                                 }};
+        fields.push_back(TableFile::fitField(path, field.def(), values));
     }
     int record = 0;
     TableFile::create(path, fields, [&](Row &row) {

@@ -4,9 +4,12 @@
 #include "dbase/DbfTable.h"
 #include "paradox/ParadoxTable.h"
 #include "platform/Errors.h"
+#include "platform/FileAccess.h"
 
 #include <QFile>
 #include <QFileInfo>
+
+#include <algorithm>
 
 void throwTableError(const QString &problem, const QString &path)
 {
@@ -77,6 +80,18 @@ void TableFile::create(const QString &path, const std::vector<FieldDef> &fields,
         ParadoxTable::create(path, fields, rows);
 }
 
+FieldDef TableFile::fitField(const QString &path, const FieldDef &field, const FieldValues &values)
+{
+    FieldDef def = field;
+    if (def.type == FieldType::ftString) {
+        def.size = std::max(def.size, 1);
+        for (qint64 r = 0; r < values.count; ++r)
+            def.size = std::max<int>(def.size, static_cast<int>(QString::fromUtf8(values.at(r).bytes).size()));
+    }
+    return formatForNewTable(path) == Format::DBase ? DbfTable::fitField(path, def, values)
+                                                    : ParadoxTable::fitField(path, def, values);
+}
+
 void TableFile::drop(const QString &path)
 {
     const QStringList companions = formatForNewTable(path) == Format::DBase ? DbfTable::companionFiles(path)
@@ -85,6 +100,67 @@ void TableFile::drop(const QString &path)
         throwTableError(QStringLiteral("The table file can't be deleted."), path);
     for (const QString &file : companions)
         QFile::remove(file);
+}
+
+void refuseValue(const QString &path, const FieldDef &field, qint64 record, const QString &problem)
+{
+    throw EDatabaseError(QStringLiteral("Pole %1, rekord %2: %3\nTabela: %4").arg(field.name).arg(record + 1).arg(problem, path));
+}
+
+std::optional<Cell> numberOf(const Cell &cell)
+{
+    if (cell.kind == Cell::Integer || cell.kind == Cell::Real)
+        return cell;
+    if (cell.kind != Cell::Text)
+        return std::nullopt;
+    const QByteArray text = cell.bytes.trimmed();
+    bool ok = false;
+    const qint64 integer = text.toLongLong(&ok);
+    if (ok)
+        return Cell::integer(integer);
+    const double real = text.toDouble(&ok);
+    if (ok)
+        return Cell::real(real);
+    return std::nullopt;
+}
+
+StagedFile::StagedFile(const QString &path, const QByteArray &bytes, const QString &tablePath)
+    : m_path(path), m_tablePath(tablePath)
+{
+    QString error = fileaccess::createTemporary(path, m_temporary);
+    if (error.isEmpty()) {
+        fileaccess::TemporaryFile file(path, m_temporary);
+        file.write(bytes);
+        if (!file.finish())
+            error = file.failure();
+    }
+    if (!error.isEmpty()) {
+        if (!m_temporary.isEmpty())
+            QFile::remove(m_temporary);
+        fail(error);
+    }
+}
+
+void StagedFile::fail(const QString &reason) const
+{
+    throwTableError((m_path == m_tablePath ? QStringLiteral("The table can't be written: %1")
+                                           : QStringLiteral("The memo file can't be written: %1"))
+                        .arg(reason),
+                    m_tablePath);
+}
+
+StagedFile::~StagedFile()
+{
+    if (!m_temporary.isEmpty())
+        QFile::remove(m_temporary);
+}
+
+void StagedFile::commit()
+{
+    const QString error = fileaccess::commitTemporary(m_temporary, m_path);
+    if (!error.isEmpty())
+        fail(error);
+    m_temporary.clear();
 }
 
 bool sameValue(const Cell &a, const Cell &b)

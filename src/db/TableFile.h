@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // An index of a table file: its name (empty for a Paradox primary key) and its fields.
@@ -22,6 +23,12 @@ struct RecordChange {
     Kind kind = Update;
     qint64 recNo = -1;
     Row row; // the whole new record for Insert and Update
+};
+
+// The values a field of a new table is to hold: at(record) for records 0 to count - 1.
+struct FieldValues {
+    qint64 count = 0;
+    std::function<Cell(qint64 record)> at;
 };
 
 // A dBASE, Paradox or SQLite table held in a file, as the engine reads and changes it.
@@ -44,6 +51,11 @@ public:
     // records one by one and returns false after the last one.
     static void create(const QString &path, const std::vector<FieldDef> &fields,
                        const std::function<bool(Row &)> &rows);
+    // A field of a new table of that name fitted to the values it is to hold: a text as long as
+    // the longest, a number in the width or type its kind needs for them. A value the kind can't
+    // hold is refused before anything is written (EDatabaseError naming the field, the record and
+    // the table, in Polish).
+    static FieldDef fitField(const QString &path, const FieldDef &field, const FieldValues &values);
     // Removes the table's file and the files that belong to it (memos, indexes).
     static void drop(const QString &path);
 
@@ -70,6 +82,34 @@ private:
 [[noreturn]] void throwTableError(const QString &problem, const QString &path);
 // EDBEngineError "The memo file X is missing." when the table's memo file does not exist.
 void requireMemoFile(const QString &memoPath, const QString &tablePath);
+
+// EDatabaseError for a value of a new table's field that the table can't hold: the field, the
+// record (from 0, shown from 1) and the problem, a line break and the table, in Polish.
+[[noreturn]] void refuseValue(const QString &path, const FieldDef &field, qint64 record, const QString &problem);
+
+// A value for a number field: integers and floats as they are, a text holding a number as that
+// number (an integer exactly); nothing for any other text or a blob.
+std::optional<Cell> numberOf(const Cell &cell);
+
+// A file's new content written in full under a temporary name beside it, which replaces the file
+// only on commit(); dropped uncommitted, it leaves the file as it was. A table and its memo file
+// are both staged before either is committed, so that a failed write (a full disk) changes
+// neither. Failures raise EDBEngineError naming the table and the system's reason.
+class StagedFile {
+public:
+    StagedFile(const QString &path, const QByteArray &bytes, const QString &tablePath);
+    ~StagedFile();
+    StagedFile(const StagedFile &) = delete;
+    StagedFile &operator=(const StagedFile &) = delete;
+    void commit();
+
+private:
+    [[noreturn]] void fail(const QString &reason) const;
+
+    QString m_path;
+    QString m_temporary;
+    QString m_tablePath;
+};
 
 // Whether a new value equals the one a record holds, so that its stored bytes can stay: numbers by
 // value, texts and blobs byte for byte, null only equal to null.

@@ -4,6 +4,7 @@
 #include "platform/CodePage.h"
 #include "platform/Errors.h"
 #include "platform/FileAccess.h"
+#include "platform/Numbers.h"
 #include "platform/Paths.h"
 
 #include <QDate>
@@ -17,6 +18,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <set>
 #include <strings.h>
 
@@ -319,10 +321,11 @@ FieldDef fieldDefFor(const char *name, char type, int width, int decimals, unsig
     switch (type) {
     case 'C': f.type = FieldType::ftString; f.decimals = 0; break;
     case 'N':
+        // Every 64-bit integer takes at most 20 characters; a larger value in such a field reads as a float.
         if (decimals > 0)
             f.type = FieldType::ftFloat;
         else
-            f.type = width <= 9 ? FieldType::ftInteger : width <= 18 ? FieldType::ftLargeint : FieldType::ftFloat;
+            f.type = width <= 9 ? FieldType::ftInteger : width <= 20 ? FieldType::ftLargeint : FieldType::ftFloat;
         break;
     case 'F': f.type = FieldType::ftFloat; break;
     case 'D': f.type = FieldType::ftDate; f.size = 0; break;
@@ -480,24 +483,60 @@ void decodeField(const char *record, const DbfTable::Column &c, const Codec &cod
     throwTableError(QStringLiteral("Field %1: %2").arg(c.def.name, problem), path);
 }
 
+// The widest number field other readers take, in characters.
+constexpr int kMaxNumberWidth = 20;
+
+// A finite number in fixed notation as this program shows it: an integer's digits, a float's 15
+// significant digits (numbers::significantDigits).
+QByteArray fixedText(const Cell &number)
+{
+    if (number.kind == Cell::Integer)
+        return QByteArray::number(number.i);
+    if (number.r == 0)
+        return QByteArrayLiteral("0");
+    char digits[17];
+    int count = 0, exponent = 0;
+    numbers::significantDigits(std::fabs(number.r), digits, count, exponent);
+    QByteArray text = number.r < 0 ? QByteArrayLiteral("-") : QByteArray();
+    if (exponent < 0)
+        return text + "0." + QByteArray(-exponent - 1, '0') + QByteArray(digits, count);
+    const int whole = exponent + 1;
+    text += QByteArray(digits, std::min(count, whole)) + QByteArray(std::max(0, whole - count), '0');
+    if (count > whole)
+        text += '.' + QByteArray(digits + whole, count - whole);
+    return text;
+}
+
+// The characters of a number's text before its point (sign and digits) and after it.
+struct NumberExtent {
+    int whole = 1;
+    int places = 0;
+    int width() const { return whole + (places > 0 ? places + 1 : 0); }
+};
+
+NumberExtent extentOf(const QByteArray &text)
+{
+    const qsizetype point = text.indexOf('.');
+    if (point < 0)
+        return {static_cast<int>(text.size()), 0};
+    return {static_cast<int>(point), static_cast<int>(text.size() - point - 1)};
+}
+
 QByteArray numberText(const Cell &cell, const DbfTable::Column &c, const QString &path)
 {
-    double value;
-    if (cell.kind == Cell::Integer) {
-        if (c.decimals == 0)
-            return QByteArray::number(cell.i);
-        value = static_cast<double>(cell.i);
-    } else if (cell.kind == Cell::Real) {
-        value = cell.r;
-    } else {
-        bool ok = false;
-        value = QString::fromUtf8(cell.bytes).trimmed().toDouble(&ok);
-        if (!ok)
-            refuse(QStringLiteral("'%1' is not a number.").arg(QString::fromUtf8(cell.bytes)), c, path);
-    }
-    if (!std::isfinite(value))
+    const std::optional<Cell> number = numberOf(cell);
+    if (!number)
+        refuse(QStringLiteral("'%1' is not a number.").arg(QString::fromUtf8(cell.bytes)), c, path);
+    if (number->kind == Cell::Real && !std::isfinite(number->r))
         refuse(QStringLiteral("the value is not a finite number."), c, path);
-    return QByteArray::number(value, 'f', c.decimals);
+    QByteArray text = fixedText(*number);
+    const int places = extentOf(text).places;
+    // Only a float has places, and one with more than the field is rounded to the field's.
+    if (places > c.decimals)
+        return QByteArray::number(number->r, 'f', c.decimals);
+    if (c.decimals > 0)
+        text += (places == 0 ? QByteArrayLiteral(".") : QByteArray()) + QByteArray(c.decimals - places, '0');
+    return text;
 }
 
 // Encodes one value into its place in the record; refuses what the field cannot hold.
@@ -856,6 +895,55 @@ std::vector<QByteArray> dbaseNames(const std::vector<FieldDef> &fields)
 
 } // namespace
 
+namespace {
+
+// A number as this program shows it, for a message.
+QString shownNumber(const Cell &number)
+{
+    return number.kind == Cell::Integer ? QString::number(number.i) : numbers::formatFloat(number.r);
+}
+
+} // namespace
+
+FieldDef DbfTable::fitField(const QString &path, FieldDef field, const FieldValues &values)
+{
+    if (!isNumericType(field.type))
+        return field;
+    NumberExtent need;
+    for (qint64 r = 0; r < values.count; ++r) {
+        const Cell cell = values.at(r);
+        if (cell.isNull())
+            continue;
+        const std::optional<Cell> number = numberOf(cell);
+        if (!number)
+            refuseValue(path, field, r, QStringLiteral("'%1' nie jest liczbą.").arg(cell.asText()));
+        if (number->kind == Cell::Real && !std::isfinite(number->r))
+            refuseValue(path, field, r, QStringLiteral("wartości %1 nie można zapisać w tabeli dBASE: nie jest liczbą skończoną.")
+                                            .arg(shownNumber(*number)));
+        const NumberExtent own = extentOf(fixedText(*number));
+        if (own.width() > kMaxNumberWidth)
+            refuseValue(path, field, r, QStringLiteral("liczba %1 zapisana cyframi ma %2 znaków, a pole liczbowe tabeli dBASE "
+                                                       "mieści najwyżej %3. Zaokrąglij ją w zapytaniu.")
+                                            .arg(shownNumber(*number)).arg(own.width()).arg(kMaxNumberWidth));
+        const NumberExtent column{std::max(need.whole, own.whole), std::max(need.places, own.places)};
+        if (column.width() > kMaxNumberWidth)
+            refuseValue(path, field, r, QStringLiteral("liczba %1 nie zmieści się w jednym polu z wcześniejszymi liczbami tej "
+                                                       "kolumny: razem potrzebują %2 znaków przed przecinkiem i %3 po nim, a "
+                                                       "pole liczbowe tabeli dBASE mieści najwyżej %4. Zaokrąglij je w zapytaniu.")
+                                            .arg(shownNumber(*number)).arg(column.whole).arg(column.places).arg(kMaxNumberWidth));
+        need = column;
+    }
+    // The source's places stay where they fit: amounts keep their two decimals.
+    if (!isIntegerType(field.type) && field.decimals > need.places
+        && NumberExtent{need.whole, field.decimals}.width() <= kMaxNumberWidth)
+        need.places = field.decimals;
+    field.size = std::min(kMaxNumberWidth, std::max(field.size, need.width()));
+    field.decimals = need.places;
+    if (need.places > 0 && isIntegerType(field.type))
+        field.type = FieldType::ftFloat;
+    return field;
+}
+
 void DbfTable::create(const QString &path, const std::vector<FieldDef> &fields, const std::function<bool(Row &)> &rows)
 {
     std::vector<Column> columns;
@@ -868,6 +956,8 @@ void DbfTable::create(const QString &path, const std::vector<FieldDef> &fields, 
         throwTableError(QStringLiteral("A table needs at least one field."), path);
 
     const QString memoFile = memoPathFor(path, false);
+    // The memo file replaces the old one only once the table has.
+    std::optional<StagedFile> stagedMemo;
     fileaccess::writeThroughTemporary(path, [&](fileaccess::TemporaryFile &file) {
         DbfHandle dbf(createDbf(file));
         if (!dbf.h)
@@ -896,11 +986,11 @@ void DbfTable::create(const QString &path, const std::vector<FieldDef> &fields, 
             // shapelib writes a table without memos; the version byte tells readers to look for one.
             if (!file.seek(0) || file.write("\x83", 1) != 1)
                 throwTableError(QStringLiteral("The table can't be written: %1").arg(file.errorString()), path);
-            const QString error = fileaccess::replaceContent(memoFile, memo.bytes());
-            if (!error.isEmpty())
-                throwTableError(QStringLiteral("The memo file can't be written: %1").arg(error), path);
+            stagedMemo.emplace(memoFile, memo.bytes(), path);
         }
     });
-    if (!hasMemo)
+    if (stagedMemo)
+        stagedMemo->commit();
+    else
         QFile::remove(memoFile);
 }

@@ -14,6 +14,9 @@ public:
     static void create(const QString &path, const std::vector<FieldDef> &fields,
                        const std::function<bool(Row &)> &rows);
     static QStringList companionFiles(const QString &path);
+    // A new table's field fitted to its values (TableFile::fitField): a number field as wide as
+    // the values' texts (15 significant digits) need, at most 20 characters.
+    static FieldDef fitField(const QString &path, FieldDef field, const FieldValues &values);
 
     Format format() const override { return Format::DBase; }
     std::vector<FieldDef> fields() const override;

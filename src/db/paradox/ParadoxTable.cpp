@@ -17,10 +17,15 @@ extern "C" {
 #include <paradox.h>
 }
 
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <set>
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace {
 
@@ -33,6 +38,7 @@ constexpr int kLastBlock = 0x10;
 constexpr int kMaxBlocks = 0x3A;
 constexpr int kAutoInc = 0x49;
 constexpr int kBlockHeader = 6;
+constexpr int kMostHeader = 0x10000; // a header's size is 16 bits
 constexpr qint64 kJulianDayOfYearOne = 1721425; // the day before 0001-01-01, Paradox day 0
 constexpr qint64 kMsPerDay = 86400000;
 
@@ -345,15 +351,22 @@ qint64 integerOf(const Cell &cell, const ParadoxTable::Column &c, const QString 
     return v;
 }
 
+// A double holds every integer up to this one; the next is 2^53 + 2.
+constexpr qint64 kExactInDouble = qint64(1) << 53;
+
+bool exactInDouble(qint64 value)
+{
+    return value <= kExactInDouble && value >= -kExactInDouble;
+}
+
 double doubleOf(const Cell &cell, const ParadoxTable::Column &c, const QString &path)
 {
-    if (cell.kind == Cell::Integer || cell.kind == Cell::Real)
-        return cell.asDouble();
-    bool ok = false;
-    const double d = QString::fromUtf8(cell.bytes).trimmed().toDouble(&ok);
-    if (!ok)
+    const std::optional<Cell> number = numberOf(cell);
+    if (!number)
         refuse(QStringLiteral("'%1' is not a number.").arg(cell.asText()), c, path);
-    return d;
+    if (number->kind == Cell::Integer && !exactInDouble(number->i))
+        refuse(QStringLiteral("%1 is beyond 2^53, the largest integer a Paradox number holds exactly.").arg(number->i), c, path);
+    return number->asDouble();
 }
 
 void encodeField(unsigned char *record, const ParadoxTable::Column &c, const Cell &cell, const Context &ctx,
@@ -505,13 +518,25 @@ bool ParadoxTable::looksLikeParadox(const QByteArray &header)
         && maxTableSize <= 32 && version >= 3 && version <= 15;
 }
 
-// The header is read here rather than by pxlib, which follows a looping block chain forever.
-ParadoxTable::ParadoxTable(const QString &path, bool requireMemo) : TableFile(path)
+ParadoxTable::ParadoxTable(const QString &path) : TableFile(path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throwTableError(QStringLiteral("The table can't be opened: %1").arg(file.errorString()), path);
-    const QByteArray head = file.read(0x10000);
+    readHeader(file.read(kMostHeader), file.size());
+    if (m_hasMemo)
+        requireMemoFile(memoPath(), path);
+}
+
+ParadoxTable::ParadoxTable(const QString &path, const QByteArray &file) : TableFile(path)
+{
+    readHeader(file.left(kMostHeader), file.size());
+}
+
+// The header is read here rather than by pxlib, which follows a looping block chain forever.
+void ParadoxTable::readHeader(const QByteArray &head, qint64 fileSize)
+{
+    const QString &path = this->path();
     const auto damaged = [&]() { throwTableError(QStringLiteral("The file is not a Paradox table (its header is damaged)."), path); };
     if (!looksLikeParadox(head))
         damaged();
@@ -565,10 +590,8 @@ ParadoxTable::ParadoxTable(const QString &path, bool requireMemo) : TableFile(pa
     }
     if (offset != m_recordSize || m_recordSize > m_blockSize - kBlockHeader)
         throwTableError(QStringLiteral("The field definitions do not add up to the record size."), path);
-    if (file.size() < m_headerSize)
+    if (fileSize < m_headerSize)
         throwTableError(QStringLiteral("The table is truncated: its header is not whole."), path);
-    if (requireMemo && m_hasMemo)
-        requireMemoFile(memoPath(), path);
 }
 
 QString ParadoxTable::memoPath() const
@@ -661,15 +684,6 @@ void ParadoxTable::patch(QByteArray &file, MbFile &memo, const std::vector<Recor
     // A keyed table keeps its records in key order and its primary index points into its blocks;
     // only changes that leave both intact are made.
     const bool keyed = m_fileType == pxfFileTypIndexDB && m_keyFields > 0;
-    const QStringList companions = companionFiles(path());
-    const bool secondaryIndexes = std::any_of(companions.cbegin(), companions.cend(), [](const QString &f) {
-                                                  const QString ext = QFileInfo(f).suffix().toLower();
-                                                  return ext.startsWith(QLatin1Char('x')) || ext.startsWith(QLatin1Char('y'));
-                                              });
-    if (secondaryIndexes)
-        throwTableError(QStringLiteral("The table has secondary indexes, which this program can't keep up to date; "
-                                       "its records are not changed."), path());
-
     Cell old;
     std::vector<qint64> deletions;
     std::vector<const RecordChange *> insertions;
@@ -767,22 +781,31 @@ void ParadoxTable::patch(QByteArray &file, MbFile &memo, const std::vector<Recor
 
 namespace {
 
+// Writes a table and its changed memo file: both are written in full before either replaces its
+// file, the memo first (records only ever point to blobs the memo file already holds).
 void writeTable(const QString &path, const QByteArray &file, const MbFile *memo)
 {
-    if (memo && memo->changed()) {
-        const QString error = fileaccess::replaceContent(memo->path(), memo->bytes());
-        if (!error.isEmpty())
-            throwTableError(QStringLiteral("The memo file can't be written: %1").arg(error), path);
-    }
-    const QString error = fileaccess::replaceContent(path, file);
-    if (!error.isEmpty())
-        throwTableError(QStringLiteral("The table can't be written: %1").arg(error), path);
+    std::optional<StagedFile> stagedMemo;
+    if (memo && memo->changed())
+        stagedMemo.emplace(memo->path(), memo->bytes(), path);
+    StagedFile table(path, file, path);
+    if (stagedMemo)
+        stagedMemo->commit();
+    table.commit();
 }
 
 } // namespace
 
 void ParadoxTable::apply(const std::vector<RecordChange> &changes)
 {
+    const QStringList companions = companionFiles(path());
+    const bool secondaryIndexes = std::any_of(companions.cbegin(), companions.cend(), [](const QString &f) {
+                                                  const QString ext = QFileInfo(f).suffix().toLower();
+                                                  return ext.startsWith(QLatin1Char('x')) || ext.startsWith(QLatin1Char('y'));
+                                              });
+    if (secondaryIndexes)
+        throwTableError(QStringLiteral("The table has secondary indexes, which this program can't keep up to date; "
+                                       "its records are not changed."), path());
     QByteArray file;
     try {
         file = fileaccess::readAll(path());
@@ -826,7 +849,110 @@ PxField pxFieldFor(const FieldDef &f)
     return {{}, pxfAlpha, 255, 0};
 }
 
+// The file pxlib makes for an empty table of these fields, made in memory: nothing touches the disk
+// before the whole new table replaces the old one.
+QByteArray emptyTable(const std::vector<PxField> &fields, const QString &path)
+{
+    const auto fail = [&](int error) {
+        throwTableError(QStringLiteral("The table can't be created: %1").arg(systemErrorText(error)), path);
+    };
+    const int fd = ::memfd_create("kwerix-table", MFD_CLOEXEC);
+    if (fd < 0)
+        fail(errno);
+    const std::unique_ptr<FILE, int (*)(FILE *)> stream(::fdopen(fd, "w+b"), std::fclose);
+    if (!stream) {
+        const int error = errno;
+        ::close(fd);
+        fail(error);
+    }
+    {
+        PxDoc px;
+        auto *defs = static_cast<pxfield_t *>(px.doc->malloc(px.doc, sizeof(pxfield_t) * fields.size(), "fields"));
+        for (size_t i = 0; i < fields.size(); ++i) {
+            defs[i].px_fname = PX_strdup(px.doc, fields[i].name.constData());
+            defs[i].px_ftype = static_cast<char>(fields[i].type);
+            defs[i].px_flen = fields[i].size;
+            defs[i].px_fdc = fields[i].decimals;
+        }
+        const QByteArray tableName = cp1250::encode(QFileInfo(path).completeBaseName()).left(70);
+        const bool made = PX_create_fp(px.doc, defs, static_cast<int>(fields.size()), stream.get(), pxfFileTypNonIndexDB) >= 0
+            && PX_set_parameter(px.doc, "tablename", tableName.constData()) >= 0
+            && PX_set_value(px.doc, "codepage", 1250) >= 0;
+        if (!made)
+            throwTableError(QStringLiteral("The table can't be created. %1").arg(t_pxError), path);
+    } // closing the document writes the header
+    if (std::fflush(stream.get()) != 0)
+        fail(errno);
+    const off_t size = ::lseek(fd, 0, SEEK_END);
+    if (size < 0)
+        fail(errno);
+    QByteArray bytes(static_cast<qsizetype>(size), '\0');
+    if (::pread(fd, bytes.data(), static_cast<size_t>(size), 0) != size)
+        fail(errno);
+    return bytes;
+}
+
 } // namespace
+
+namespace {
+
+// A type of integers widened until it holds the value; Short and Long leave out their lowest
+// value, whose bytes mean null.
+FieldType integerTypeHolding(FieldType type, qint64 value)
+{
+    if (type == FieldType::ftSmallint && (value > 32767 || value < -32767))
+        type = FieldType::ftInteger;
+    if ((type == FieldType::ftInteger || type == FieldType::ftAutoInc) && (value > 2147483647 || value < -2147483647))
+        type = FieldType::ftLargeint;
+    return type;
+}
+
+// Whether a new field of the type holds doubles (Number or Money).
+bool isDoubleField(FieldType type)
+{
+    const int pxType = pxFieldFor(FieldDef{QString(), type}).type;
+    return pxType == pxfNumber || pxType == pxfCurrency;
+}
+
+} // namespace
+
+FieldDef ParadoxTable::fitField(const QString &path, FieldDef field, const FieldValues &values)
+{
+    if (field.type == FieldType::ftString) {
+        // An Alpha field's text ends at a NUL: a text holding one is kept whole in a memo.
+        for (qint64 r = 0; r < values.count && field.type == FieldType::ftString; ++r) {
+            if (values.at(r).bytes.contains('\0'))
+                field.type = FieldType::ftMemo;
+        }
+        return field;
+    }
+    if (!isNumericType(field.type))
+        return field;
+    for (qint64 r = 0; r < values.count; ++r) {
+        const Cell cell = values.at(r);
+        if (cell.isNull())
+            continue;
+        const std::optional<Cell> number = numberOf(cell);
+        if (!number)
+            refuseValue(path, field, r, QStringLiteral("'%1' nie jest liczbą.").arg(cell.asText()));
+        if (number->kind == Cell::Real) {
+            // SQLite holds no NaN: this program would read it back as null, other readers as NaN.
+            if (std::isnan(number->r))
+                refuseValue(path, field, r, QStringLiteral("wartości NAN nie można zapisać w tabeli Paradox: nie jest liczbą."));
+            // Integer fields hold integers alone; a double holds any float.
+            if (isIntegerType(field.type))
+                field.type = FieldType::ftFloat;
+            continue;
+        }
+        field.type = integerTypeHolding(field.type, number->i);
+        if (isDoubleField(field.type) && !exactInDouble(number->i))
+            refuseValue(path, field, r, QStringLiteral("liczby całkowitej %1 nie można zapisać w tabeli Paradox bez zmiany: jej pole "
+                                                       "liczbowe przechowuje dokładnie liczby całkowite tylko do 2^53 "
+                                                       "(9007199254740992). Tabela dBASE (.dbf) przechowuje ją dokładnie.")
+                                            .arg(number->i));
+    }
+    return field;
+}
 
 void ParadoxTable::create(const QString &path, const std::vector<FieldDef> &fields,
                           const std::function<bool(Row &)> &rows)
@@ -851,63 +977,24 @@ void ParadoxTable::create(const QString &path, const std::vector<FieldDef> &fiel
         pxFields.push_back(px);
     }
 
-    // pxlib writes the header of an empty table; the records are added like any insert.
-    QString temporary;
-    QString error = fileaccess::createTemporary(path, temporary);
-    if (!error.isEmpty())
-        throwTableError(QStringLiteral("The table can't be created: %1").arg(error), path);
-    QByteArray file;
-    {
-        PxDoc px;
-        auto *defs = static_cast<pxfield_t *>(px.doc->malloc(px.doc, sizeof(pxfield_t) * pxFields.size(), "fields"));
-        for (size_t i = 0; i < pxFields.size(); ++i) {
-            defs[i].px_fname = PX_strdup(px.doc, pxFields[i].name.constData());
-            defs[i].px_ftype = static_cast<char>(pxFields[i].type);
-            defs[i].px_flen = pxFields[i].size;
-            defs[i].px_fdc = pxFields[i].decimals;
-        }
-        const QByteArray tableName = cp1250::encode(QFileInfo(path).completeBaseName()).left(70);
-        const bool made = PX_create_file(px.doc, defs, static_cast<int>(pxFields.size()),
-                                         QFile::encodeName(temporary).constData(), pxfFileTypNonIndexDB) >= 0
-            && PX_set_parameter(px.doc, "tablename", tableName.constData()) >= 0
-            && PX_set_value(px.doc, "codepage", 1250) >= 0;
-        if (!made) {
-            QFile::remove(temporary);
-            throwTableError(QStringLiteral("The table can't be created. %1").arg(t_pxError), path);
-        }
-    }
-    try {
-        // The new table reads its header back, so that records are encoded as readers will see them.
-        const ParadoxTable table(temporary, false);
-        file = fileaccess::readAll(temporary);
-        MbFile memo = MbFile::empty(temporary);
-        std::vector<RecordChange> inserts;
-        Row row;
-        while (rows(row))
-            inserts.push_back({RecordChange::Insert, -1, row});
-        table.patch(file, memo, inserts);
+    // pxlib makes the header of an empty table; the records are added like any insert.
+    QByteArray file = emptyTable(pxFields, path);
+    const ParadoxTable table(path, file);
+    const QFileInfo info(path);
+    const bool upper = !info.suffix().isEmpty() && info.suffix() == info.suffix().toUpper();
+    MbFile memo = MbFile::empty(info.path() + QLatin1Char('/') + info.completeBaseName()
+                                + (upper ? QStringLiteral(".MB") : QStringLiteral(".mb")));
+    std::vector<RecordChange> inserts;
+    Row row;
+    while (rows(row))
+        inserts.push_back({RecordChange::Insert, -1, row});
+    table.patch(file, memo, inserts);
 
-        const QFileInfo info(path);
-        const bool upper = !info.suffix().isEmpty() && info.suffix() == info.suffix().toUpper();
-        const QString mbPath = info.path() + QLatin1Char('/') + info.completeBaseName()
-            + (upper ? QStringLiteral(".MB") : QStringLiteral(".mb"));
-        const QStringList stale = companionFiles(path);
-        if (hasMemo) {
-            error = fileaccess::replaceContent(mbPath, memo.bytes());
-            if (!error.isEmpty())
-                throwTableError(QStringLiteral("The memo file can't be written: %1").arg(error), path);
-        }
-        error = fileaccess::replaceContent(path, file);
-        if (!error.isEmpty())
-            throwTableError(QStringLiteral("The table can't be written: %1").arg(error), path);
-        // Indexes and memos of the table that was replaced belong to it no more.
-        for (const QString &old : stale) {
-            if (!hasMemo || old != mbPath)
-                QFile::remove(old);
-        }
-        QFile::remove(temporary);
-    } catch (...) {
-        QFile::remove(temporary);
-        throw;
+    const QStringList stale = companionFiles(path);
+    writeTable(path, file, hasMemo ? &memo : nullptr);
+    // Indexes and memos of the table that was replaced belong to it no more.
+    for (const QString &old : stale) {
+        if (!hasMemo || old != memo.path())
+            QFile::remove(old);
     }
 }

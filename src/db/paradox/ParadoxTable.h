@@ -11,12 +11,15 @@ class SingleByteCodec;
 // misreads nulls, aborts on memo files and crashes on long text.
 class ParadoxTable : public TableFile {
 public:
-    explicit ParadoxTable(const QString &path) : ParadoxTable(path, true) {}
+    explicit ParadoxTable(const QString &path);
 
     static bool looksLikeParadox(const QByteArray &header);
     static void create(const QString &path, const std::vector<FieldDef> &fields,
                        const std::function<bool(Row &)> &rows);
     static QStringList companionFiles(const QString &path);
+    // A new table's field fitted to its values (TableFile::fitField): integers in the smallest of
+    // Short, Long and Number that holds them all, texts holding a NUL in a memo.
+    static FieldDef fitField(const QString &path, FieldDef field, const FieldValues &values);
 
     Format format() const override { return Format::Paradox; }
     std::vector<FieldDef> fields() const override;
@@ -32,8 +35,9 @@ public:
     };
 
 private:
-    // A new table's header is read before its memo file exists.
-    ParadoxTable(const QString &path, bool requireMemo);
+    // A new table not yet written, its file in memory.
+    ParadoxTable(const QString &path, const QByteArray &file);
+    void readHeader(const QByteArray &head, qint64 fileSize);
     struct Layout;
     QString memoPath() const;
     void patch(QByteArray &file, class MbFile &memo, const std::vector<RecordChange> &changes) const;
