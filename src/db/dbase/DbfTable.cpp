@@ -646,50 +646,80 @@ void encodeField(char *record, const DbfTable::Column &c, const Cell &cell, cons
 
 // ---- the table -----------------------------------------------------------------------------------
 
-bool DbfTable::looksLikeDbf(const QByteArray &header)
+namespace {
+
+// What the first 32 bytes of a dBASE table tell.
+struct DbfHeader {
+    unsigned char version = 0;
+    int month = 0;
+    int day = 0;
+    qint64 records = 0;
+    qint64 headerLength = 0;
+    int recordLength = 0;
+    unsigned char codePageMark = 0;
+};
+
+std::optional<DbfHeader> dbfHeaderOf(const QByteArray &bytes)
 {
-    if (header.size() < 32)
+    if (bytes.size() < 32)
+        return std::nullopt;
+    // A copy: read in place, GCC's bounds check sees the one byte of an empty QByteArray.
+    unsigned char h[32];
+    std::memcpy(h, bytes.constData(), sizeof h);
+    DbfHeader header;
+    header.version = h[0];
+    header.month = h[2];
+    header.day = h[3];
+    header.records = qFromLittleEndian<quint32>(h + 4);
+    header.headerLength = qFromLittleEndian<quint16>(h + 8);
+    header.recordLength = qFromLittleEndian<quint16>(h + 10);
+    header.codePageMark = h[29];
+    return header;
+}
+
+} // namespace
+
+bool DbfTable::looksLikeDbf(const QByteArray &bytes)
+{
+    const std::optional<DbfHeader> header = dbfHeaderOf(bytes);
+    if (!header)
         return false;
-    const unsigned char version = static_cast<unsigned char>(header[0]);
+    const unsigned char version = header->version;
     const bool knownVersion = version == 0x02 || version == 0x03 || version == 0x04 || version == 0x05
         || hasMemoVersion(version) || version == 0x43 || version == 0x63;
-    const quint16 headerLength = qFromLittleEndian<quint16>(header.constData() + 8);
-    const quint16 recordLength = qFromLittleEndian<quint16>(header.constData() + 10);
-    const int month = header[2];
-    const int day = header[3];
-    return knownVersion && headerLength >= 33 && recordLength >= 1 && month >= 0 && month <= 12 && day >= 0
-        && day <= 31;
+    return knownVersion && header->headerLength >= 33 && header->recordLength >= 1 && header->month <= 12
+        && header->day <= 31;
 }
 
 DbfTable::DbfTable(const QString &path) : TableFile(path)
 {
-    QByteArray header;
+    DbfHeader header;
     {
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
             throwTableError(QStringLiteral("The table can't be opened: %1").arg(file.errorString()), path);
-        header = file.read(32);
-        if (!looksLikeDbf(header))
+        const QByteArray bytes = file.read(32);
+        if (!looksLikeDbf(bytes))
             throwTableError(QStringLiteral("The file is not a dBASE table (its header is not valid)."), path);
-        const qint64 headerLength = qFromLittleEndian<quint16>(header.constData() + 8);
-        m_recordLength = qFromLittleEndian<quint16>(header.constData() + 10);
-        m_recordCount = qFromLittleEndian<quint32>(header.constData() + 4);
-        const bool fits = file.size() >= headerLength + m_recordCount * m_recordLength;
+        header = *dbfHeaderOf(bytes);
+        m_recordLength = header.recordLength;
+        m_recordCount = header.records;
+        const bool fits = file.size() >= header.headerLength + m_recordCount * m_recordLength;
         // Version 2 is also dBASE II, whose header (a 16-bit record count at offset 1, field
         // descriptors from offset 8) read as dBASE III's gives a header length that no field list
         // makes, or more records than the file holds.
-        if (header[0] == 2 && (headerLength % 32 != 1 || !fits))
+        if (header.version == 2 && (header.headerLength % 32 != 1 || !fits))
             throwTableError(QStringLiteral("dBASE II tables are not supported: save the table as dBASE III or later in the "
                                            "program that made it."),
                             path);
         if (!fits)
             throwTableError(QStringLiteral("The table is truncated: its header counts %1 records, the file holds %2.")
                                 .arg(m_recordCount)
-                                .arg(std::max<qint64>(0, (file.size() - headerLength) / m_recordLength)),
+                                .arg(std::max<qint64>(0, (file.size() - header.headerLength) / m_recordLength)),
                             path);
     }
-    m_version = static_cast<unsigned char>(header[0]);
-    m_codec = &codecFor(static_cast<unsigned char>(header[29]), path);
+    m_version = header.version;
+    m_codec = &codecFor(header.codePageMark, path);
 
     DbfHandle dbf(openDbf(path, "rb"));
     if (!dbf.h)
