@@ -228,7 +228,7 @@ TEST_F(Batch, ChartWritesPngSvgAndPdfWithoutADisplay)
         const char *error;
     } failures[] = {
         // As the standard error box shows them.
-        {{"--y", "NAZWA"}, "Na osi Y można pokazywać tylko liczby.\n"},
+        {{"--y", "NAZWA"}, "Pole NAZWA nie zawiera liczb: na osi Y można pokazywać tylko liczby.\n"},
         {{"--y", "NIE_MA"}, "Field 'NIE_MA' not found.\n"},
         {{"--y", "NETTO", "--date", "1999-01-01"}, "Brak danych do wykresu.\n"},
     };
@@ -277,6 +277,27 @@ TEST_F(Batch, ExportsFollowTheNameRulesWithoutTheInputBox)
     EXPECT_EQ(batch({"sql", "q.sql", "--export", "nie_ma/k.csv"}), 1);
     EXPECT_TRUE(err.startsWith("Cannot create file")) << err.toStdString();
     EXPECT_FALSE(QFile::exists(path("t.csv")));
+}
+
+TEST_F(Batch, TableExportsKeepEveryValueOrRefuseItInPolish)
+{
+    testsupport::writeBytes(path("q.sql"), "SELECT 9223372036854775807 AS DUZA, 0.000001234 AS MALA, 'a' || char(0) || 'b' AS T\r\n");
+    ASSERT_EQ(batch({"sql", "q.sql", "--export", "wynik.dbf"}), 0) << err.toStdString();
+    QByteArray read;
+    ASSERT_EQ(testsupport::run(KWERIX_PYTHON, {KWERIX_SOURCE_DIR "/tests/tools/dbfeval.py", path("wynik.dbf"), "[tuple(r) for r in t]"}, &read), 0);
+    EXPECT_EQ(read, "[(9223372036854775807, 1.234e-06, 'a\\x00b')]\n");
+
+    // A trailing dot names no extension: a Paradox table, whose numbers are doubles.
+    EXPECT_EQ(batch({"sql", "q.sql", "--export", "wynik."}), 1);
+    EXPECT_EQ(err, QStringLiteral("Pole DUZA, rekord 1: liczby całkowitej 9223372036854775807 nie można zapisać w tabeli Paradox "
+                                  "bez zmiany: jej pole liczbowe przechowuje dokładnie liczby całkowite tylko do 2^53 "
+                                  "(9007199254740992). Tabela dBASE (.dbf) przechowuje ją dokładnie.\nTabela: %1.\n")
+                       .arg(path("wynik.db")));
+    EXPECT_EQ(QDir(dir.path()).entryList({"wynik*"}, QDir::Files | QDir::Hidden), QStringList{"wynik.dbf"});
+    testsupport::writeBytes(path("q.sql"), "SELECT 0.000001234 AS MALA, 'a' || char(0) || 'b' AS T\r\n");
+    ASSERT_EQ(batch({"sql", "q.sql", "--export", "wynik."}), 0) << err.toStdString();
+    ASSERT_EQ(testsupport::run(KWERIX_PYTHON, {KWERIX_SOURCE_DIR "/tests/tools/pxcheck.py", path("wynik.db"), path("wynik.mb")}, &read), 0);
+    EXPECT_TRUE(read.endsWith("\n[1.234e-06, 'a\\x00b']\n")) << read.toStdString();
 }
 
 // Every file the program writes, under a file size limit and on a full disk: status 1, the

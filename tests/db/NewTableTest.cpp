@@ -271,6 +271,7 @@ TEST_F(NewTable, ATrailingDotNamesNoExtension)
     } cases[] = {
         {"kropka.", "kropka.db"}, {"kropki...", "kropki.db"},         {"bez", "bez.db"},
         {"wynik.dbf.", "wynik.dbf"}, {"dane.v2/tabela", "dane.v2/tabela.db"}, {"dane.v2\\inna.", "dane.v2/inna.db"},
+        {".db", ".db"},
     };
     for (const auto &c : cases) {
         copy("SELECT 1 AS N", QString::fromUtf8(c.name));
@@ -279,6 +280,8 @@ TEST_F(NewTable, ATrailingDotNamesNoExtension)
     EXPECT_EQ(QDir(dir.path()).entryList({"*.db", "*..*"}, QDir::Files),
               (QStringList{"bez.db", "cennik.db", "kropka.db", "kropki.db", "towary.db"}));
     EXPECT_EQ(pydbf("wynik.dbf", "[tuple(r) for r in t]"), QStringLiteral("[(1,)]"));
+    // A name of dots alone is a folder.
+    EXPECT_EQ(refusal("SELECT 1 AS N", "."), "The table can't be written: Is a directory\nTable: " + path("."));
 }
 
 } // namespace

@@ -782,7 +782,7 @@ void ParadoxTable::patch(QByteArray &file, MbFile &memo, const std::vector<Recor
 namespace {
 
 // Writes a table and its changed memo file: both are written in full before either replaces its
-// file, the memo first (records only ever point to blobs the memo file already holds).
+// file, the memo first (a changed memo still holds every blob the old records point to).
 void writeTable(const QString &path, const QByteArray &file, const MbFile *memo)
 {
     std::optional<StagedFile> stagedMemo;
@@ -849,6 +849,10 @@ PxField pxFieldFor(const FieldDef &f)
     return {{}, pxfAlpha, 255, 0};
 }
 
+struct CloseStream {
+    void operator()(FILE *stream) const { std::fclose(stream); }
+};
+
 // The file pxlib makes for an empty table of these fields, made in memory: nothing touches the disk
 // before the whole new table replaces the old one.
 QByteArray emptyTable(const std::vector<PxField> &fields, const QString &path)
@@ -859,7 +863,7 @@ QByteArray emptyTable(const std::vector<PxField> &fields, const QString &path)
     const int fd = ::memfd_create("kwerix-table", MFD_CLOEXEC);
     if (fd < 0)
         fail(errno);
-    const std::unique_ptr<FILE, int (*)(FILE *)> stream(::fdopen(fd, "w+b"), std::fclose);
+    const std::unique_ptr<FILE, CloseStream> stream(::fdopen(fd, "w+b"));
     if (!stream) {
         const int error = errno;
         ::close(fd);
@@ -874,7 +878,10 @@ QByteArray emptyTable(const std::vector<PxField> &fields, const QString &path)
             defs[i].px_flen = fields[i].size;
             defs[i].px_fdc = fields[i].decimals;
         }
-        const QByteArray tableName = cp1250::encode(QFileInfo(path).completeBaseName()).left(70);
+        // pxlib takes no empty name (a file named ".db", or a folder the write will refuse).
+        QByteArray tableName = cp1250::encode(QFileInfo(path).completeBaseName()).left(70);
+        if (tableName.isEmpty())
+            tableName = "Tabela";
         const bool made = PX_create_fp(px.doc, defs, static_cast<int>(fields.size()), stream.get(), pxfFileTypNonIndexDB) >= 0
             && PX_set_parameter(px.doc, "tablename", tableName.constData()) >= 0
             && PX_set_value(px.doc, "codepage", 1250) >= 0;
@@ -891,10 +898,6 @@ QByteArray emptyTable(const std::vector<PxField> &fields, const QString &path)
         fail(errno);
     return bytes;
 }
-
-} // namespace
-
-namespace {
 
 // A type of integers widened until it holds the value; Short and Long leave out their lowest
 // value, whose bytes mean null.
