@@ -13,6 +13,7 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <utility>
 
 using testsupport::DbTest;
 
@@ -220,6 +221,27 @@ TEST_F(NewTable, NanIsRefusedByBothKinds)
         } catch (const EDatabaseError &e) {
             EXPECT_TRUE(e.message().startsWith(QStringLiteral("Pole X, rekord 1: wartości NAN nie można zapisać"))) << e.what();
         }
+    }
+}
+
+// The engine fits no field to its values: the table itself refuses an integer a double would change.
+TEST_F(NewTable, ParadoxNumbersTakeOnlyIntegersTheyHoldExactly)
+{
+    const std::vector<FieldDef> fields{{QStringLiteral("N"), FieldType::ftLargeint}};
+    for (const Cell &value : {Cell::integer(9007199254740993), Cell::integer(std::numeric_limits<qint64>::min()),
+                              Cell::text("9007199254740993")}) {
+        bool given = false;
+        try {
+            TableFile::create(path("n.db"), fields, [&](Row &row) {
+                row = {value};
+                return !std::exchange(given, true);
+            });
+            ADD_FAILURE() << value.asText().toStdString();
+        } catch (const EDBEngineError &e) {
+            EXPECT_EQ(e.message(), QStringLiteral("Field N: %1 is beyond 2^53, the largest integer a Paradox number holds "
+                                                  "exactly.\nTable: %2").arg(value.asText(), path("n.db")));
+        }
+        EXPECT_FALSE(QFile::exists(path("n.db")));
     }
 }
 
