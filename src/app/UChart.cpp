@@ -292,9 +292,9 @@ void TFrmChart::redraw()
 void TFrmChart::ComboBox2Change()
 {
     const Field *field = m_dataSet.active() ? m_dataSet.findField(ComboBox2->currentText()) : nullptr;
-    if (!field || field->dataType() != FieldType::ftString)
+    if (!field || holdsNumbers(field->dataType()))
         return;
-    m_ui.message(UiServices::Kind::Information, yAxisNumbersOnly());
+    m_ui.message(UiServices::Kind::Information, yAxisNumbersOnly(field->fieldName()));
     const QSignalBlocker block(ComboBox2);
     ComboBox2->setCurrentIndex(-1);
     ComboBox2->setEditText(QString());

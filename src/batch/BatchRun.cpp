@@ -265,6 +265,7 @@ int writeReport(const QString &catalogueDirectory, const BatchOptions &options)
 
 namespace {
 
+// The size of the chart's picture, refused before the query runs when it is beyond the limits.
 QSize chartSize(const std::optional<QString> &text)
 {
     if (!text)
@@ -272,8 +273,9 @@ QSize chartSize(const std::optional<QString> &text)
     const QStringList parts = text->toLower().split(QLatin1Char('x'));
     bool wide = false, high = false;
     const int width = parts.size() == 2 ? parts[0].toInt(&wide) : 0, height = parts.size() == 2 ? parts[1].toInt(&high) : 0;
-    if (!wide || !high || width < 100 || height < 100 || width > 20000 || height > 20000)
-        throw EUsage(QStringLiteral("--size takes WIDTHxHEIGHT, each from 100 to 20000 pixels"));
+    if (!wide || !high)
+        throw EUsage(QStringLiteral("--size takes WIDTHxHEIGHT in pixels"));
+    checkChartSize(QSize(width, height));
     return QSize(width, height);
 }
 

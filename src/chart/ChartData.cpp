@@ -3,9 +3,12 @@
 #include "db/DataSet.h"
 #include "db/Field.h"
 
+#include "platform/Numbers.h"
+
 #include <QHash>
 #include <QLocale>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -58,6 +61,17 @@ QByteArray rawText(const Field &field, qsizetype row)
     return field.asStringAt(row).toUtf8();
 }
 
+// A field's value as a number; none for a text that is no number. SQLite keeps any text in a
+// column declared numeric, and the engine's refusal of it quotes the text, which may be binary.
+std::optional<double> numberAt(const Field &field, qsizetype row)
+{
+    try {
+        return field.asFloatAt(row);
+    } catch (const EConvertError &) {
+        return std::nullopt;
+    }
+}
+
 // The X value of a row for numbers and dates; false for a null or unreadable value.
 bool numericX(const Field &field, qsizetype row, bool dates, double &x, bool &onCategory)
 {
@@ -67,9 +81,10 @@ bool numericX(const Field &field, qsizetype row, bool dates, double &x, bool &on
         onCategory = dayOf(field, row, x);
         return x != 0 || onCategory;
     }
-    x = field.asFloatAt(row);
-    onCategory = std::isfinite(x) && x == std::floor(x);
-    return std::isfinite(x);
+    const std::optional<double> value = numberAt(field, row);
+    x = value.value_or(0);
+    onCategory = value && std::isfinite(x) && x == std::floor(x);
+    return value && std::isfinite(x);
 }
 
 class Aggregation {
@@ -93,16 +108,18 @@ public:
             rangeCategories(maxCategories);
         for (int record = 0; record < m_data.recordCount(); ++record)
             add(m_data.rowOf(record));
+        checkSums();
         return std::move(m_chart);
     }
 
 private:
-    void tooMany(qint64 count, int maxCategories)
+    void tooMany(double count, int maxCategories)
     {
+        // A range of numbers may span more categories than a whole number holds.
+        const QString shown = count < 1e15 ? countText(static_cast<qint64>(count)) : numbers::formatFloat(count);
         throw EChartError(QStringLiteral("Na osi X byłoby %1 wartości, a wykres może ich pokazać najwyżej %2. "
                                          "Wybierz inne pole osi X lub zawęź wynik.")
-                              .arg(QLocale(QLocale::Polish).toString(count).replace(QChar(0xA0), QLatin1Char(' ')),
-                                   QLocale(QLocale::Polish).toString(maxCategories).replace(QChar(0xA0), QLatin1Char(' '))));
+                              .arg(shown, countText(maxCategories)));
     }
 
     void textCategories(int maxCategories)
@@ -138,7 +155,7 @@ private:
         m_max = std::floor(m_max);
         const double count = m_max - m_min + 1;
         if (count > maxCategories)
-            tooMany(static_cast<qint64>(count), maxCategories);
+            tooMany(count, maxCategories);
         const QLocale c = QLocale::c();
         for (double x = m_min; x <= m_max; ++x) {
             m_chart.xs.push_back(x);
@@ -182,6 +199,11 @@ private:
         const QString folded = key.toCaseFolded();
         auto it = m_seriesIndex.constFind(folded);
         if (it == m_seriesIndex.constEnd()) {
+            // Refused before its sums are made room for: each series holds one per category.
+            if (m_chart.series.size() >= static_cast<size_t>(kMaxSeries))
+                throw EChartError(QStringLiteral("Pole %1 ma ponad %2 wartości, a wykres może pokazać najwyżej %2 serii. "
+                                                 "Wybierz inne pole serii lub zawęź wynik.")
+                                      .arg(m_series->fieldName(), countText(kMaxSeries)));
             const std::vector<QColor> &colours = seriesColours();
             ChartSeries series{key, value, colours[m_chart.series.size() % colours.size()],
                                std::vector<double>(m_chart.xs.size(), 0.0)};
@@ -199,7 +221,24 @@ private:
             ++m_chart.skippedRows;
             return;
         }
-        series.values[static_cast<size_t>(category)] += m_y.asFloatAt(row);
+        const std::optional<double> y = numberAt(m_y, row);
+        if (!y)
+            throw EChartError(QStringLiteral("Pole %1 zawiera wartość, która nie jest liczbą: na osi Y można pokazywać tylko liczby")
+                                  .arg(m_y.fieldName()));
+        series.values[static_cast<size_t>(category)] += *y;
+    }
+
+    // Sums beyond kMaxValue (an infinity from SQL, a sum that overflowed, or no number at all)
+    // would leave the axes without a scale.
+    void checkSums() const
+    {
+        for (const ChartSeries &series : m_chart.series) {
+            for (const double v : series.values) {
+                if (!(std::fabs(v) <= kMaxValue))
+                    throw EChartError(QStringLiteral("Sumy pola %1 wykraczają poza zakres wykresu (od %2 do %3)")
+                                          .arg(m_y.fieldName(), numbers::formatFloat(-kMaxValue), numbers::formatFloat(kMaxValue)));
+            }
+        }
     }
 
     const DataSet &m_data;
@@ -215,9 +254,20 @@ private:
 
 } // namespace
 
-QString yAxisNumbersOnly()
+QString countText(qint64 count)
 {
-    return QStringLiteral("Na osi Y można pokazywać tylko liczby");
+    return QLocale(QLocale::Polish).toString(count).replace(QChar(0xA0), QLatin1Char(' '));
+}
+
+bool holdsNumbers(FieldType type)
+{
+    return isNumericType(type) || type == FieldType::ftDate || type == FieldType::ftTime || type == FieldType::ftDateTime
+        || type == FieldType::ftBoolean;
+}
+
+QString yAxisNumbersOnly(const QString &fieldName)
+{
+    return QStringLiteral("Pole %1 nie zawiera liczb: na osi Y można pokazywać tylko liczby").arg(fieldName);
 }
 
 QString skippedRowsNote(const ChartData &data)
@@ -255,8 +305,8 @@ ChartData aggregateChart(const DataSet &data, const QString &xField, const QStri
     const Field *x = data.fieldByName(xField);
     const Field *y = data.fieldByName(yField);
     const Field *series = seriesField.trimmed().isEmpty() ? nullptr : data.fieldByName(seriesField);
-    if (y->dataType() == FieldType::ftString)
-        throw EChartError(yAxisNumbersOnly());
+    if (!holdsNumbers(y->dataType()))
+        throw EChartError(yAxisNumbersOnly(y->fieldName()));
     ChartData chart = Aggregation(data, *x, *y, series).run(maxCategories);
     chart.valueName = y->fieldName();
     return chart;

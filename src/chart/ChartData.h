@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/FieldType.h"
 #include "platform/Errors.h"
 
 #include <QColor>
@@ -42,8 +43,22 @@ public:
     using Exception::Exception;
 };
 
-// The refusal of a text field on the Y axis.
-QString yAxisNumbersOnly();
+// The most a chart shows. Its aggregation holds a sum for every series and category (at most 40 MB
+// of them); the legend of the tallest picture names about as many series as the limit.
+constexpr int kMaxCategories = 10000;
+constexpr int kMaxSeries = 500;
+// The largest sum a point may have: stacks of kMaxSeries such sums, their spans and their
+// percentages stay finite.
+constexpr double kMaxValue = 1e300;
+
+// A count as the chart's messages write it: digits in groups of three ("20 001").
+QString countText(qint64 count);
+
+// Whether a field of the type has numbers to sum on the Y axis: numbers, dates and times (as day
+// numbers), logical values; not texts, memos or blobs.
+bool holdsNumbers(FieldType type);
+// The refusal of a field without numbers on the Y axis.
+QString yAxisNumbersOnly(const QString &fieldName);
 
 // What the status line says of the rows left out; empty when none were.
 QString skippedRowsNote(const ChartData &data);
@@ -57,9 +72,10 @@ QString nazwaSerii(const QString &value);
 
 // Sums the Y field per series and category over the records of the data set that its filter lets
 // through. Text X: the distinct values in order of first appearance; integers: every whole number
-// from the smallest to the largest; dates: every day. Series keys that differ only in letter case
-// share a series. EChartError "Brak danych do wykresu" for no rows, and for more categories than
-// maxCategories, and "Na osi Y można pokazywać tylko liczby" for a text Y field; EDatabaseError for
-// a field name that names no field.
+// from the smallest to the largest; dates: every day; a value that is no number or date falls on
+// no category. Series keys that differ only in letter case share a series. EChartError "Brak
+// danych do wykresu" for no rows; EChartError saying why for more categories than maxCategories,
+// more series than kMaxSeries, a Y field without numbers (yAxisNumbersOnly) or with a value that
+// is none, and a sum beyond kMaxValue; EDatabaseError for a field name that names no field.
 ChartData aggregateChart(const DataSet &data, const QString &xField, const QString &yField,
-                         const QString &seriesField, int maxCategories = 10000);
+                         const QString &seriesField, int maxCategories = kMaxCategories);

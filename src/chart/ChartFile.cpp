@@ -9,6 +9,16 @@
 #include <QPdfWriter>
 #include <QSvgGenerator>
 
+void checkChartSize(const QSize &size)
+{
+    const auto fits = [](int side) { return side >= kMinChartSide && side <= kMaxChartSide; };
+    if (!fits(size.width()) || !fits(size.height()) || qint64(size.width()) * size.height() > kMaxChartArea)
+        throw EChartError(QStringLiteral("Rozmiar wykresu %1x%2 jest poza zakresem: każdy bok od %3 do %4 pikseli, "
+                                         "razem najwyżej %5 pikseli (np. 5000x5000)")
+                              .arg(QString::number(size.width()), QString::number(size.height()), countText(kMinChartSide),
+                                   countText(kMaxChartSide), countText(kMaxChartArea)));
+}
+
 QImage chartImage(const ChartView &view, const QSize &size)
 {
     QImage image(size, QImage::Format_RGB32);
@@ -24,6 +34,7 @@ QImage chartImage(const ChartView &view, const QSize &size)
 void writeChartFile(const ChartData &data, const ChartOptions &options, const QString &path, ChartFormat format,
                     const QSize &size)
 {
+    checkChartSize(size);
     ChartAxes axes;
     axes.fit(data, options);
     const ChartView view(data, options, axes);

@@ -4,10 +4,13 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPaintDevice>
+#include <QPaintEngine>
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -25,11 +28,13 @@ QFont chartFont(double points = 8)
     return font;
 }
 
-// A value as a mark or a tick shows it: digits in groups of three, at most two decimals, the
+// A value as a mark or a tick shows it: digits in groups of three, at most the decimals given, the
 // regional separator.
-QString valueText(double value)
+QString valueText(double value, int places = 2)
 {
-    const QString plain = numbers::formatFloat(std::round(value * 100) / 100);
+    // Rounding to more places than a double has would not round at all.
+    const double scale = std::pow(10.0, places), rounded = std::round(value * scale) / scale;
+    const QString plain = numbers::formatFloat(std::isfinite(rounded) ? rounded : value);
     if (plain.contains(QLatin1Char('E')))
         return plain;
     const qsizetype digitsFrom = plain.startsWith(QLatin1Char('-')) ? 1 : 0;
@@ -45,6 +50,13 @@ QString valueText(double value)
 QPolygonF quad(QPointF a, QPointF b, QPointF c, QPointF d)
 {
     return QPolygonF({a, b, c, d});
+}
+
+// The decimals the ticks' texts need to differ: as many as their step has, and two at least, as
+// the marks show.
+int tickPlaces(const std::vector<double> &ticks)
+{
+    return ticks.size() < 2 ? 2 : std::max(2, static_cast<int>(std::ceil(-std::log10(ticks[1] - ticks[0]) - 1e-9)));
 }
 
 } // namespace
@@ -113,6 +125,10 @@ void ChartAxes::shift(Axis axis, double percent)
 
 struct ChartView::Frame {
     double u = 1;    // one screen pixel, in the device's units
+    // A device that keeps what is drawn (SVG, PDF, a printer) gets a series as one path, which
+    // makes a file one element per series instead of one per piece; pixels get the pieces, which
+    // they fill many times faster than a path of them.
+    bool paths = false;
     QRectF front;    // where the values are drawn
     QPointF depth;   // from the front to the back wall; none when flat
     QRectF legend;
@@ -121,6 +137,7 @@ struct ChartView::Frame {
     // Category labels: level, on two rows (every other one lower), or turned by 90 degrees.
     enum class Labels { Level, Staggered, Turned } labels = Labels::Level;
     double labelLength = 0; // the longest a turned label may be
+    std::vector<std::pair<double, QString>> ticks; // the values of the left axis and their texts
 
     double px(double x) const { return front.left() + (x - xMin) / (xMax - xMin) * front.width(); }
     double py(double y) const { return front.bottom() - (y - yMin) / (yMax - yMin) * front.height(); }
@@ -141,9 +158,9 @@ ChartView::ChartView(const ChartData &data, const ChartOptions &options, const C
 std::vector<double> ChartView::ticks(double min, double max, int count)
 {
     std::vector<double> values;
-    if (!(max > min) || count < 1)
+    const double raw = (max - min) / std::max(count, 1);
+    if (!(max > min) || count < 1 || !(raw > 0) || !std::isfinite(raw))
         return values;
-    const double raw = (max - min) / count;
     const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
     double step = magnitude;
     for (const double factor : {1.0, 2.0, 5.0, 10.0}) {
@@ -151,8 +168,15 @@ std::vector<double> ChartView::ticks(double min, double max, int count)
         if (step >= raw)
             break;
     }
-    for (double v = std::ceil(min / step) * step; v <= max + step * 1e-9; v += step)
+    // As the step is at least a count-th of the range, count + 1 ticks cover it; counted rather
+    // than added up, so that a step lost in the rounding of large values cannot loop forever.
+    const double first = std::ceil(min / step);
+    for (int i = 0; i <= count + 1; ++i) {
+        const double v = (first + i) * step;
+        if (v > max + step * 1e-9)
+            break;
         values.push_back(std::fabs(v) < step * 1e-9 ? 0.0 : v);
+    }
     return values;
 }
 
@@ -165,6 +189,7 @@ ChartView::Frame ChartView::layOut(QPainter &painter, const QRectF &area) const
 {
     Frame f;
     f.u = painter.device() ? painter.device()->logicalDpiY() / 96.0 : 1.0;
+    f.paths = painter.paintEngine() && painter.paintEngine()->type() != QPaintEngine::Raster;
     f.font = chartFont();
     f.xMin = m_axes.xMin;
     f.xMax = m_axes.xMax;
@@ -183,9 +208,12 @@ ChartView::Frame ChartView::layOut(QPainter &painter, const QRectF &area) const
         f.legend = QRectF(area.right() - gap - legendWidth, area.top() + gap, legendWidth,
                           std::min(height, area.height() - 2 * gap));
     }
+    const std::vector<double> values = ticks(f.yMin, f.yMax, 8);
     double labelWidth = 0;
-    for (const double tick : ticks(f.yMin, f.yMax, 8))
-        labelWidth = std::max(labelWidth, metrics.horizontalAdvance(valueText(tick)));
+    for (const double tick : values) {
+        f.ticks.emplace_back(tick, valueText(tick, tickPlaces(values)));
+        labelWidth = std::max(labelWidth, metrics.horizontalAdvance(f.ticks.back().second));
+    }
     const double top = area.top() + gap + (m_options.marks ? metrics.height() * 1.5 : 0);
     const auto place = [&](double labelHeight) {
         QRectF plot(QPointF(area.left() + gap + labelWidth + 6 * f.u, top),
@@ -260,8 +288,8 @@ void ChartView::paintWalls(QPainter &painter, const Frame &f) const
     painter.setBrush(Qt::white);
     painter.drawRect(back);
     painter.setPen(QPen(kGridLine, f.u));
-    for (const double tick : ticks(f.yMin, f.yMax, 8)) {
-        const double y = f.py(tick);
+    for (const auto &tick : f.ticks) {
+        const double y = f.py(tick.first);
         painter.drawLine(QPointF(back.left(), y + f.depth.y()), QPointF(back.right(), y + f.depth.y()));
         if (!f.depth.isNull())
             painter.drawLine(QPointF(front.left(), y), QPointF(back.left(), y + f.depth.y()));
@@ -275,10 +303,9 @@ void ChartView::paintAxes(QPainter &painter, const Frame &f) const
     painter.setPen(QPen(Qt::black, f.u));
     painter.drawLine(f.front.bottomLeft(), f.front.topLeft());
     painter.drawLine(f.front.bottomLeft(), f.front.bottomRight());
-    for (const double tick : ticks(f.yMin, f.yMax, 8)) {
+    for (const auto &[tick, text] : f.ticks) {
         const double y = f.py(tick);
         painter.drawLine(QPointF(f.front.left() - 4 * f.u, y), QPointF(f.front.left(), y));
-        const QString text = valueText(tick);
         painter.drawText(QRectF(0, y - metrics.height(), f.front.left() - 6 * f.u, 2 * metrics.height()),
                          Qt::AlignRight | Qt::AlignVCenter, text);
     }
@@ -289,10 +316,12 @@ void ChartView::paintAxes(QPainter &painter, const Frame &f) const
         widest = std::max(widest, turned ? metrics.height() : metrics.horizontalAdvance(label));
     const bool staggered = f.labels == Frame::Labels::Staggered;
     const int every = staggered ? 1 : std::max(1, static_cast<int>(std::ceil((widest + 6 * f.u) / std::max(1e-9, f.unit()))));
-    const int first = std::max(0, static_cast<int>(std::ceil(f.xMin)) - static_cast<int>(m_data.xs.empty() ? 0 : m_data.xs.front()));
-    for (size_t c = 0; c < m_data.xs.size(); ++c) {
+    // Counted in doubles: the X values may lie beyond the range of an int.
+    const double first = std::max(0.0, std::ceil(f.xMin) - (m_data.xs.empty() ? 0 : m_data.xs.front()));
+    const auto [from, to] = visibleCategories(f);
+    for (size_t c = from; c < to; ++c) {
         const double x = f.px(m_data.xs[c]);
-        if (x < f.front.left() - 0.5 || x > f.front.right() + 0.5 || (static_cast<int>(c) - first) % every != 0)
+        if (x < f.front.left() - 0.5 || x > f.front.right() + 0.5 || std::fmod(static_cast<double>(c) - first, every) != 0)
             continue;
         painter.drawLine(QPointF(x, f.front.bottom()), QPointF(x, f.front.bottom() + 4 * f.u));
         const QString &label = m_data.labels[static_cast<qsizetype>(c)];
@@ -324,51 +353,96 @@ double ChartView::shownValue(size_t series, size_t category) const
 namespace {
 
 // Bars a few pixels wide, drawn in whole pixels and at least one pixel wide, so that a bar
-// narrower than a pixel still shows. Side by side, many fall into one pixel column, each over
-// the ones before it; as all stand on the zero line, only what a later bar leaves uncovered is
-// painted.
+// narrower than a pixel still shows. Many fall into one pixel column, each group (a bar of its
+// own side by side, a category's stack) over the groups before it. Every group spans the zero
+// line, so what the later groups of a column cover is one stretch, and only what they leave
+// uncovered is painted.
 class ThinBars {
 public:
-    ThinBars(QPainter &painter, double pixel, bool overlapping) : m_painter(painter), m_pixel(pixel), m_overlapping(overlapping) {}
-    void add(const QRectF &bar, const QColor &colour)
+    ThinBars(QPainter &painter, double pixel, const std::vector<ChartSeries> &series, bool paths)
+        : m_painter(painter), m_pixel(pixel), m_series(series), m_paths(paths ? series.size() : 0)
     {
-        const QRectF snapped(std::floor(bar.left()), bar.top(), std::max(m_pixel, std::round(bar.width())), bar.height());
-        if (!m_overlapping) {
-            m_painter.fillRect(snapped, colour);
-            return;
-        }
-        if (!m_column.empty() && snapped.left() != m_column.front().first.left())
-            flush();
-        m_column.emplace_back(snapped, colour);
+        // Bars of neighbouring columns may share a pixel column.
+        for (QPainterPath &path : m_paths)
+            path.setFillRule(Qt::WindingFill);
     }
 
-    // Paints the pixel column gathered last.
-    void flush()
+    void add(const QRectF &bar, size_t series)
     {
-        double coveredTop = 0, coveredBottom = 0;
-        bool covered = false;
-        for (auto it = m_column.rbegin(); it != m_column.rend(); ++it) {
-            const QRectF &bar = it->first;
-            if (!covered) {
-                m_painter.fillRect(bar, it->second);
-            } else {
-                if (bar.top() < coveredTop)
-                    m_painter.fillRect(QRectF(bar.left(), bar.top(), bar.width(), coveredTop - bar.top()), it->second);
-                if (bar.bottom() > coveredBottom)
-                    m_painter.fillRect(QRectF(bar.left(), coveredBottom, bar.width(), bar.bottom() - coveredBottom), it->second);
-            }
-            coveredTop = covered ? std::min(coveredTop, bar.top()) : bar.top();
-            coveredBottom = covered ? std::max(coveredBottom, bar.bottom()) : bar.bottom();
-            covered = true;
+        const QRectF snapped(std::floor(bar.left()), bar.top(), std::max(m_pixel, std::round(bar.width())), bar.height());
+        if (!m_column.empty() && snapped.left() != m_column.front().rect.left())
+            flush();
+        m_column.push_back({snapped, series, m_group});
+    }
+    // The bars added so far are a group; the next ones begin another.
+    void endGroup() { ++m_group; }
+
+    void finish()
+    {
+        flush();
+        for (size_t s = 0; s < m_paths.size(); ++s) {
+            if (!m_paths[s].isEmpty())
+                m_painter.fillPath(m_paths[s], m_series[s].colour);
         }
-        m_column.clear();
     }
 
 private:
+    struct Bar {
+        QRectF rect;
+        size_t series;
+        int group;
+    };
+    // A stretch of a pixel column, top to bottom.
+    struct Stretch {
+        double top = 0, bottom = 0;
+        bool empty = true;
+        void add(double from, double to)
+        {
+            top = empty ? from : std::min(top, from);
+            bottom = empty ? to : std::max(bottom, to);
+            empty = false;
+        }
+    };
+
+    // Paints what the bars of the column gathered last leave to be seen, the last group first.
+    void flush()
+    {
+        Stretch covered, group;
+        int groupIndex = m_column.empty() ? 0 : m_column.back().group;
+        for (auto it = m_column.rbegin(); it != m_column.rend(); ++it) {
+            const QRectF &bar = it->rect;
+            if (it->group != groupIndex) {
+                covered.add(group.top, group.bottom);
+                group = Stretch();
+                groupIndex = it->group;
+            }
+            group.add(bar.top(), bar.bottom());
+            if (covered.empty) {
+                piece(*it, bar.top(), bar.bottom());
+                continue;
+            }
+            if (bar.top() < covered.top)
+                piece(*it, bar.top(), std::min(bar.bottom(), covered.top));
+            if (bar.bottom() > covered.bottom)
+                piece(*it, std::max(bar.top(), covered.bottom), bar.bottom());
+        }
+        m_column.clear();
+    }
+    void piece(const Bar &bar, double top, double bottom)
+    {
+        const QRectF shown(bar.rect.left(), top, bar.rect.width(), bottom - top);
+        if (m_paths.empty())
+            m_painter.fillRect(shown, m_series[bar.series].colour);
+        else
+            m_paths[bar.series].addRect(shown);
+    }
+
     QPainter &m_painter;
     double m_pixel;
-    bool m_overlapping;
-    std::vector<std::pair<QRectF, QColor>> m_column;
+    const std::vector<ChartSeries> &m_series;
+    std::vector<QPainterPath> m_paths; // per series, on a device that keeps paths
+    std::vector<Bar> m_column;
+    int m_group = 0;
 };
 
 } // namespace
@@ -387,7 +461,7 @@ void ChartView::paintBars(QPainter &painter, const Frame &f) const
     // Categories from left to right, and within one from the bottom of the stack up (or from
     // the left): each box then covers the sides and tops of those it stands before.
     const auto [first, last] = visibleCategories(f);
-    ThinBars thin(painter, f.u, sideBySide);
+    ThinBars thin(painter, f.u, m_data.series, f.paths);
     for (size_t c = first; c < last; ++c) {
         double positive = 0, negative = 0;
         for (size_t s = 0; s < count; ++s) {
@@ -405,7 +479,9 @@ void ChartView::paintBars(QPainter &painter, const Frame &f) const
             const QRectF bar(QPointF(left, std::min(f.py(from), f.py(to))), QPointF(left + width, std::max(f.py(from), f.py(to))));
             const QColor colour = m_data.series[s].colour;
             if (!detailed) {
-                thin.add(bar, colour);
+                thin.add(bar, s);
+                if (sideBySide)
+                    thin.endGroup();
                 continue;
             }
             painter.setPen(QPen(colour.darker(160), f.u * 0.75));
@@ -419,8 +495,9 @@ void ChartView::paintBars(QPainter &painter, const Frame &f) const
             painter.setBrush(colour);
             painter.drawRect(bar);
         }
+        thin.endGroup();
     }
-    thin.flush();
+    thin.finish();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setBrush(Qt::NoBrush);
 }
@@ -437,13 +514,36 @@ std::pair<size_t, size_t> ChartView::visibleCategories(const Frame &f) const
 
 namespace {
 
-QVector<QLineF> segmentsOf(const QPolygonF &points)
+// Adds a point to a line; one that goes on level from the two before it replaces the last.
+void extend(QPolygonF &line, const QPointF &point)
 {
-    QVector<QLineF> segments;
-    segments.reserve(points.size());
-    for (qsizetype i = 0; i + 1 < points.size(); ++i)
-        segments.append(QLineF(points[i], points[i + 1]));
-    return segments;
+    const qsizetype n = line.size();
+    if (n >= 2 && line[n - 1].y() == point.y() && line[n - 2].y() == point.y())
+        line[n - 1] = point;
+    else
+        line.append(point);
+}
+
+// The points of a line as a pixel grid shows them: of the points that fall into one pixel column
+// only the highest and the lowest are kept, in their order, and one of them alone when they lie
+// within a pixel of each other; a level stretch keeps its ends. The line between the points kept
+// covers the pixels the dropped ones would, so a line over thousands of points costs no more
+// than its width in pixels, and a level one next to nothing.
+QPolygonF pixelLine(const QPolygonF &points, double pixel)
+{
+    QPolygonF kept;
+    for (qsizetype from = 0, to = 0; from < points.size(); from = to) {
+        const double column = std::floor(points[from].x() / pixel);
+        qsizetype top = from, bottom = from;
+        for (to = from + 1; to < points.size() && std::floor(points[to].x() / pixel) == column; ++to) {
+            top = points[to].y() < points[top].y() ? to : top;
+            bottom = points[to].y() > points[bottom].y() ? to : bottom;
+        }
+        extend(kept, points[std::min(top, bottom)]);
+        if (points[bottom].y() - points[top].y() >= pixel)
+            extend(kept, points[std::max(top, bottom)]);
+    }
+    return kept;
 }
 
 // Both edges of a band of even thickness along a line: each point is moved along the mean of
@@ -469,21 +569,46 @@ std::pair<QPolygonF, QPolygonF> bandEdges(const QPolygonF &line, double thicknes
     return {upper, lower};
 }
 
-// A band drawn segment by segment: a fill of the whole outline at once is slow where it
-// crosses itself.
-void paintBand(QPainter &painter, const QPolygonF &upper, const QPolygonF &lower, const QColor &fill, const QPen &edge)
+// A line in the painter's pen: one polyline as a path, or segment by segment, as one wide
+// polyline over hundreds of points is slow to stroke into pixels.
+void strokeLine(QPainter &painter, const QPolygonF &line, bool asPath)
 {
+    if (asPath) {
+        painter.drawPolyline(line);
+        return;
+    }
+    QVector<QLineF> segments;
+    segments.reserve(line.size());
+    for (qsizetype i = 0; i + 1 < line.size(); ++i)
+        segments.append(QLineF(line[i], line[i + 1]));
+    painter.drawLines(segments);
+}
+
+// A band filled with a quadrilateral per segment (the outline as a whole would cross itself at
+// every turn), as one path or one by one, and its edges and ends.
+void paintBand(QPainter &painter, const QPolygonF &upper, const QPolygonF &lower, const QColor &fill, const QPen &edge,
+               bool asPath)
+{
+    if (upper.isEmpty())
+        return;
+    QPainterPath body;
+    body.setFillRule(Qt::WindingFill);
     painter.setPen(Qt::NoPen);
     painter.setBrush(fill);
-    for (qsizetype i = 0; i + 1 < upper.size(); ++i)
-        painter.drawPolygon(quad(upper[i], upper[i + 1], lower[i + 1], lower[i]));
-    painter.setPen(edge);
-    painter.drawPolyline(upper);
-    painter.drawPolyline(lower);
-    if (!upper.isEmpty()) {
-        painter.drawLine(upper.first(), lower.first());
-        painter.drawLine(upper.last(), lower.last());
+    for (qsizetype i = 0; i + 1 < upper.size(); ++i) {
+        const QPolygonF piece = quad(upper[i], upper[i + 1], lower[i + 1], lower[i]);
+        if (asPath)
+            body.addPolygon(piece);
+        else
+            painter.drawPolygon(piece);
     }
+    if (asPath)
+        painter.drawPath(body);
+    painter.setPen(edge);
+    painter.setBrush(Qt::NoBrush);
+    strokeLine(painter, upper, asPath);
+    strokeLine(painter, lower, asPath);
+    painter.drawLines({QLineF(upper.first(), lower.first()), QLineF(upper.last(), lower.last())});
 }
 
 } // namespace
@@ -495,66 +620,138 @@ void ChartView::paintLines(QPainter &painter, const Frame &f) const
     // they are drawn plainly, which is many times faster.
     const bool dense = f.unit() < 6 * f.u;
     painter.setRenderHint(QPainter::Antialiasing, !dense);
+    painter.setBrush(Qt::NoBrush);
     const double depthLength = std::hypot(f.depth.x(), f.depth.y());
+    const auto [first, last] = visibleCategories(f);
+    const Qt::PenCapStyle cap = dense ? Qt::FlatCap : Qt::RoundCap;
+    const Qt::PenJoinStyle join = dense ? Qt::BevelJoin : Qt::RoundJoin;
     for (size_t s = 0; s < count; ++s) {
         const QColor colour = m_data.series[s].colour;
+        // Each series on its own slice of the depth.
+        const QPointF slice = f.depth * ((count - s - 0.5) / count);
         QPolygonF points;
-        for (size_t c = 0; c < m_data.xs.size(); ++c)
-            points.append(QPointF(f.px(m_data.xs[c]), f.py(shownValue(s, c))));
+        for (size_t c = first; c < last; ++c)
+            points.append(QPointF(f.px(m_data.xs[c]), f.py(shownValue(s, c))) + slice);
+        const QPolygonF line = pixelLine(points, f.u);
         if (f.depth.isNull()) {
-            // Segment by segment: one wide polyline over hundreds of points is slow to stroke.
-            painter.setPen(QPen(colour, 3 * f.u, Qt::SolidLine, dense ? Qt::FlatCap : Qt::RoundCap));
-            painter.drawLines(segmentsOf(points));
+            painter.setPen(QPen(colour, 3 * f.u, Qt::SolidLine, cap, join));
+            strokeLine(painter, line, f.paths);
             continue;
         }
-        // Each series on its own slice of the depth, as a ribbon of even thickness along its
-        // line, so that no slope thins it; its side is the same band set back along the depth
-        // by less than its thickness, darker, so that the two read as one solid ribbon.
-        const QPolygonF line = points.translated(f.depth * ((count - s - 0.5) / count));
+        // A ribbon of even thickness along the line, so that no slope thins it; its side is the
+        // same band set back along the depth by less than its thickness, darker, so that the two
+        // read as one solid ribbon.
         const double thickness = std::clamp(depthLength / count, 4 * f.u, 9 * f.u);
         const QPointF side = f.depth * (thickness * 0.45 / depthLength);
         if (dense) {
-            painter.setPen(QPen(colour.darker(130), thickness, Qt::SolidLine, Qt::FlatCap));
-            painter.drawLines(segmentsOf(line.translated(side)));
-            painter.setPen(QPen(colour, thickness, Qt::SolidLine, Qt::FlatCap));
-            painter.drawLines(segmentsOf(line));
+            painter.setPen(QPen(colour.darker(130), thickness, Qt::SolidLine, cap, join));
+            strokeLine(painter, line.translated(side), f.paths);
+            painter.setPen(QPen(colour, thickness, Qt::SolidLine, cap, join));
+            strokeLine(painter, line, f.paths);
             continue;
         }
         const auto [upper, lower] = bandEdges(line, thickness);
-        paintBand(painter, upper.translated(side), lower.translated(side), colour.darker(130), QPen(colour.darker(170), f.u));
-        paintBand(painter, upper, lower, colour, QPen(colour.darker(150), f.u));
+        paintBand(painter, upper.translated(side), lower.translated(side), colour.darker(130), QPen(colour.darker(170), f.u),
+                  f.paths);
+        paintBand(painter, upper, lower, colour, QPen(colour.darker(150), f.u), f.paths);
     }
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setBrush(Qt::NoBrush);
 }
+
+namespace {
+
+// Where the marks drawn later lie, in a grid of cells half as wide as the narrowest mark and half
+// as tall as any: a mark that leaves no cell centre free would be covered, or is outside the
+// area. Every mark kept takes a cell, so that no more are drawn than the grid has cells.
+class MarkCover {
+public:
+    MarkCover(const QRectF &area, const QSizeF &cell)
+        : m_area(area), m_cell(cell), m_columns(cellsAlong(area.width(), cell.width())),
+          m_rows(cellsAlong(area.height(), cell.height())), m_taken(static_cast<size_t>(m_columns) * m_rows, false)
+    {
+    }
+
+    // Takes the free cell centres within the box; false when there were none.
+    bool take(const QRectF &box)
+    {
+        const auto [left, right] = centres(box.left() - m_area.left(), box.right() - m_area.left(), m_cell.width(), m_columns);
+        const auto [top, bottom] = centres(box.top() - m_area.top(), box.bottom() - m_area.top(), m_cell.height(), m_rows);
+        bool any = false;
+        for (int row = top; row <= bottom; ++row) {
+            for (int column = left; column <= right; ++column) {
+                const size_t at = static_cast<size_t>(row) * m_columns + column;
+                any = any || !m_taken[at];
+                m_taken[at] = true;
+            }
+        }
+        return any;
+    }
+
+private:
+    static int cellsAlong(double length, double cell) { return std::max(1, static_cast<int>(std::ceil(length / cell))); }
+    // The cells [first, last] of a line whose centres lie between from and to.
+    static std::pair<int, int> centres(double from, double to, double cell, int count)
+    {
+        const double first = std::ceil(from / cell - 0.5), last = std::floor(to / cell - 0.5);
+        return {static_cast<int>(std::clamp(first, 0.0, static_cast<double>(count))),
+                static_cast<int>(std::clamp(last, -1.0, static_cast<double>(count - 1)))};
+    }
+
+    QRectF m_area;
+    QSizeF m_cell;
+    int m_columns, m_rows;
+    std::vector<bool> m_taken;
+};
+
+} // namespace
 
 void ChartView::paintMarks(QPainter &painter, const Frame &f) const
 {
     const QFontMetricsF metrics(f.font, painter.device());
     const bool stacked = m_options.shape == ChartOptions::Shape::Bars && m_options.arrangement != ChartOptions::Arrangement::SideBySide;
     const size_t count = m_data.series.size();
-    const double group = f.unit() * kBarGroupShare;
-    std::vector<double> positive(m_data.xs.size(), 0.0);
-    for (size_t s = 0; s < count; ++s) {
-        for (size_t c = 0; c < m_data.xs.size(); ++c) {
-            const double v = shownValue(s, c);
+    const double group = f.unit() * kBarGroupShare, height = metrics.height() + 2 * f.u;
+    const auto [first, last] = visibleCategories(f);
+    // The tops of the stacks, taken down again series by series from the last.
+    std::vector<double> positive(last - first, 0.0);
+    for (size_t s = 0; stacked && s < count; ++s) {
+        for (size_t c = first; c < last; ++c)
+            positive[c - first] += std::max(0.0, shownValue(s, c));
+    }
+    // From the last mark drawn to the first, each kept only where those after it leave it seen.
+    MarkCover cover(f.front.united(f.front.translated(f.depth)),
+                    QSizeF(metrics.horizontalAdvance(QLatin1Char('0')) / 2 + 3 * f.u, height / 2));
+    std::vector<std::pair<QRectF, QString>> kept;
+    for (size_t s = count; s-- > 0;) {
+        double lastValue = std::numeric_limits<double>::quiet_NaN(), width = 0;
+        QString text;
+        for (size_t c = last; c-- > first;) {
+            const double v = shownValue(s, c), value = m_data.series[s].values[c];
             double x = f.px(m_data.xs[c]);
             double top = v;
             if (stacked) {
-                positive[c] += std::max(0.0, v);
-                top = positive[c];
+                top = positive[c - first];
+                positive[c - first] -= std::max(0.0, v);
             } else if (m_options.shape == ChartOptions::Shape::Bars) {
                 x += -group / 2 + (s + 0.5) * group / std::max<size_t>(1, count);
             }
-            const QString text = valueText(m_data.series[s].values[c]);
-            const double width = metrics.horizontalAdvance(text) + 6 * f.u;
+            // A series' marks often repeat a value (a day without sales).
+            if (value != lastValue) {
+                lastValue = value;
+                text = valueText(value);
+                width = metrics.horizontalAdvance(text) + 6 * f.u;
+            }
             const QRectF box(x - width / 2 + f.depth.x() / 2, f.py(top) + f.depth.y() / 2 - metrics.height() - 6 * f.u, width,
-                             metrics.height() + 2 * f.u);
-            painter.setPen(QPen(Qt::black, f.u * 0.75));
-            painter.setBrush(kMarkFill);
-            painter.drawRect(box);
-            painter.drawText(box, Qt::AlignCenter, text);
+                             height);
+            if (cover.take(box))
+                kept.emplace_back(box, text);
         }
+    }
+    painter.setPen(QPen(Qt::black, f.u * 0.75));
+    painter.setBrush(kMarkFill);
+    for (auto it = kept.rbegin(); it != kept.rend(); ++it) {
+        painter.drawRect(it->first);
+        painter.drawText(it->first, Qt::AlignCenter, it->second);
     }
     painter.setBrush(Qt::NoBrush);
 }

@@ -120,7 +120,7 @@ TEST_F(ChartWindow, TheYBoxRefusesTextFieldsOnly)
 {
     TFrmChart &w = open();
     w.ComboBox2->setCurrentIndex(0); // MIASTO
-    EXPECT_EQ(ui.take(), QStringList{"Informacja: Na osi Y można pokazywać tylko liczby"});
+    EXPECT_EQ(ui.take(), QStringList{"Informacja: Pole MIASTO nie zawiera liczb: na osi Y można pokazywać tylko liczby"});
     EXPECT_EQ(w.ComboBox2->currentText(), QString());
     EXPECT_EQ(w.ComboBox2->currentIndex(), -1);
     for (const int field : {1, 2, 3}) { // a date, a float, an integer

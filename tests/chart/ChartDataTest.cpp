@@ -129,14 +129,31 @@ TEST_F(Aggregation, AChartThatCannotBeDrawnSaysWhy)
         {"X DATE, Y FLOAT", "('1990-01-01', 1), ('2024-01-01', 1)",
          "Na osi X byłoby 12 419 wartości, a wykres może ich pokazać najwyżej 10 000. Wybierz inne pole osi X lub zawęź "
          "wynik."},
-        {"X FLOAT, Y FLOAT", "(-1e300, 1), (1e300, 1)", "Na osi X byłoby"},
-        {"X INTEGER, Y VARCHAR(5)", "(1, '2')", "Na osi Y można pokazywać tylko liczby"},
+        // More categories than a whole number counts.
+        {"X FLOAT, Y FLOAT", "(-1e300, 1), (1e300, 1)",
+         "Na osi X byłoby 2E300 wartości, a wykres może ich pokazać najwyżej 10 000. Wybierz inne pole osi X lub zawęź "
+         "wynik."},
+        {"X INTEGER, Y VARCHAR(5)", "(1, '2')", "Pole Y nie zawiera liczb: na osi Y można pokazywać tylko liczby"},
+        {"X INTEGER, Y MEMO", "(1, '2')", "Pole Y nie zawiera liczb: na osi Y można pokazywać tylko liczby"},
+        // A blob's text begins with a quote and a NUL: the message names the field, not the value.
+        {"X INTEGER, Y BLOB", "(1, x'2700ff')", "Pole Y nie zawiera liczb: na osi Y można pokazywać tylko liczby"},
+        {"X INTEGER, Y", "(1, x'2700ff')", "Pole Y nie zawiera liczb: na osi Y można pokazywać tylko liczby"},
+        // SQLite keeps a text (a binary one too) in a column declared numeric.
+        {"X INTEGER, Y FLOAT", "(1, 2), (2, CAST(x'2700ff' AS TEXT))",
+         "Pole Y zawiera wartość, która nie jest liczbą: na osi Y można pokazywać tylko liczby"},
+        {"X INTEGER, Y DATE", "(1, 'wczoraj')",
+         "Pole Y zawiera wartość, która nie jest liczbą: na osi Y można pokazywać tylko liczby"},
+        // An infinity from SQL, sums beyond the largest value, infinities that cancel.
+        {"X INTEGER, Y FLOAT", "(1, 1e308 * 10)", "Sumy pola Y wykraczają poza zakres wykresu (od -1E300 do 1E300)"},
+        {"X INTEGER, Y FLOAT", "(1, 9e299), (1, 9e299)", "Sumy pola Y wykraczają poza zakres wykresu (od -1E300 do 1E300)"},
+        {"X INTEGER, Y FLOAT", "(1, -1e308 * 10), (1, 1e308 * 10)",
+         "Sumy pola Y wykraczają poza zakres wykresu (od -1E300 do 1E300)"},
     };
     for (const auto &c : cases) {
         openRows(QString::fromUtf8(c.columns), QString::fromUtf8(c.rows));
         try {
             chart("X", "Y");
-            ADD_FAILURE() << "no error for " << c.rows;
+            ADD_FAILURE() << "no error for " << c.columns << " " << c.rows;
         } catch (const EChartError &e) {
             EXPECT_TRUE(e.message().startsWith(QString::fromUtf8(c.message))) << e.message().toStdString();
         }
@@ -145,6 +162,42 @@ TEST_F(Aggregation, AChartThatCannotBeDrawnSaysWhy)
     openRows("X VARCHAR(10), Y FLOAT", "('a', 1), ('b', 1), ('a', 1), ('c', 1)");
     EXPECT_NO_THROW(chart("X", "Y", QString(), 3));
     EXPECT_THROW(chart("X", "Y", QString(), 2), EChartError);
+}
+
+TEST_F(Aggregation, TheLargestSumsAreCharted)
+{
+    openRows("X INTEGER, Y FLOAT", "(1, 1e300), (2, -1e300), (3, 1e-7)");
+    EXPECT_EQ(chart("X", "Y").series[0].values, values({1e300, -1e300, 1e-7}));
+}
+
+TEST_F(Aggregation, AnXThatIsNoNumberFallsOnNoCategory)
+{
+    openRows("X INTEGER, Y FLOAT", "(1, 1), (CAST(x'2700ff' AS TEXT), 5), (3, 2)");
+    const ChartData c = chart("X", "Y");
+    EXPECT_EQ(c.xs, values({1, 2, 3}));
+    EXPECT_EQ(c.series[0].values, values({1, 0, 2}));
+    EXPECT_EQ(c.skippedRows, 1);
+}
+
+TEST_F(Aggregation, MoreSeriesThanTheChartShowsAreRefused)
+{
+    // Each series holds a sum per category: they are refused before room is made for them.
+    const auto rows = [](int series) {
+        QStringList rows;
+        for (int i = 0; i < series; ++i)
+            rows.append(QStringLiteral("(%1, 'k%2', 1)").arg(i % 7).arg(i));
+        return rows.join(QLatin1Char(','));
+    };
+    openRows("X INTEGER, S VARCHAR(10), Y FLOAT", rows(kMaxSeries));
+    EXPECT_EQ(chart("X", "Y", "S").series.size(), static_cast<size_t>(kMaxSeries));
+    openRows("X INTEGER, S VARCHAR(10), Y FLOAT", rows(kMaxSeries + 1));
+    try {
+        chart("X", "Y", "S");
+        ADD_FAILURE() << "no error";
+    } catch (const EChartError &e) {
+        EXPECT_EQ(e.message(), QStringLiteral("Pole S ma ponad 500 wartości, a wykres może pokazać najwyżej 500 serii. "
+                                              "Wybierz inne pole serii lub zawęź wynik."));
+    }
 }
 
 TEST_F(Aggregation, AFieldThatIsNotThereIsTheEnginesError)

@@ -313,7 +313,7 @@ TEST_F(ChartFiles, AreWrittenAsPngSvgAndPdf)
     writeChartFile(data, o, path("w.pdf"), ChartFormat::Pdf, QSize(640, 400));
     EXPECT_TRUE(testsupport::readBytes(path("w.pdf")).startsWith("%PDF"));
 
-    EXPECT_THROW(writeChartFile(data, o, path("nie/ma/w.png"), ChartFormat::Png, QSize(64, 40)), EFCreateError);
+    EXPECT_THROW(writeChartFile(data, o, path("nie/ma/w.png"), ChartFormat::Png, QSize(640, 400)), EFCreateError);
 }
 
 } // namespace
