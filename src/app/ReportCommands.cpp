@@ -5,7 +5,6 @@
 #include "report/ReportDocument.h"
 #include "session/Messages.h"
 #include "session/Session.h"
-#include "session/SessionEvents.h"
 
 ReportCommands::ReportCommands(Session &session, UiServices &ui, MainWindowControls &controls,
                                std::function<void()> runSelected)
@@ -18,10 +17,11 @@ void ReportCommands::budujWydruk(bool preview, const QString &title, bool keepRe
     if (!keepResult)
         m_runSelected();
     const std::unique_ptr<ReportDocument> report = m_session.report(title);
-    // Columns are placed by their widths alone; those that begin beyond the page are named.
-    const QStringList outside = report->columnsOutsidePage();
-    if (!outside.isEmpty())
-        m_session.events().statusChanged(QStringLiteral("Kolumny poza szerokością strony: ") + outside.join(QStringLiteral(", ")));
+    // Columns are placed by their widths alone: what does not print as laid out is said before the
+    // report is shown or printed.
+    const QStringList warnings = report->warnings();
+    if (!warnings.isEmpty())
+        m_ui.message(UiServices::Kind::Warning, warnings.join(QStringLiteral("\r\n")));
     if (preview)
         m_ui.previewReport(*report);
     else

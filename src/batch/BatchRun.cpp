@@ -253,9 +253,8 @@ int writeReport(const QString &catalogueDirectory, const BatchOptions &options)
     try {
         batch.run(QStringLiteral("run"), title);
         const std::unique_ptr<ReportDocument> report = batch.session.report(title);
-        const QStringList outside = report->columnsOutsidePage();
-        if (!outside.isEmpty())
-            printError(QStringLiteral("Kolumny poza szerokością strony: ") + outside.join(QStringLiteral(", ")));
+        for (const QString &warning : report->warnings())
+            printError(warning);
         report->writePdf(*options.pdf);
     } catch (const EAbort &) {
         return 1;

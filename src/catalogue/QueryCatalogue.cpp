@@ -245,14 +245,56 @@ QString QueryCatalogue::fieldProblem(const FieldLayout &field)
     return {};
 }
 
+QString QueryCatalogue::rowProblem(const QString &title, int fontSize, double rowHeight)
+{
+    const QString where = QStringLiteral("w układzie wydruku \"%1\" (klucz %2 w sekcji [%3])");
+    if (!(rowHeight >= LayoutLimits::kMinRowHeight && rowHeight <= LayoutLimits::kMaxRowHeight))
+        return QStringLiteral("\r\nWysokość wiersza %1 wynosi %2 mm, a musi wynosić od %3 do %4 mm")
+            .arg(where.arg(title, title + kRowHeight, kLayout), numbers::formatFloat(rowHeight),
+                 numbers::formatFloat(LayoutLimits::kMinRowHeight), numbers::formatFloat(LayoutLimits::kMaxRowHeight));
+    if (fontSize < LayoutLimits::kMinFontSize || fontSize > LayoutLimits::kMaxFontSize)
+        return QStringLiteral("\r\nCzcionka %1 ma %2 pkt, a musi mieć od %3 do %4 pkt")
+            .arg(where.arg(title, title + kFontSize, kLayout))
+            .arg(fontSize)
+            .arg(LayoutLimits::kMinFontSize)
+            .arg(LayoutLimits::kMaxFontSize);
+    // The letters' full height must fit in a row, or the rows print slivers of them.
+    constexpr double kMmPerPoint = 25.4 / 72;
+    if (fontSize * kMmPerPoint > rowHeight)
+        return QStringLiteral("\r\nCzcionka %1 pkt %2 nie mieści się w wierszu wysokości %3 mm (klucz %4): "
+                              "zmniejsz czcionkę albo zwiększ wysokość wiersza")
+            .arg(fontSize)
+            .arg(where.arg(title, title + kFontSize, kLayout), numbers::formatFloat(rowHeight), title + kRowHeight);
+    return {};
+}
+
+QString QueryCatalogue::columnWidthProblem(const QString &title, const QString &field, int width)
+{
+    if (width >= 0 && width <= LayoutLimits::kMaxColumnWidth)
+        return {};
+    return QStringLiteral("\r\nSzerokość kolumny %1 w układzie wydruku \"%2\" (klucz %1 w sekcji [%3]) wynosi %4 mm, "
+                          "a musi wynosić od 0 do %5 mm")
+        .arg(field, title, widthSection(title))
+        .arg(width)
+        .arg(LayoutLimits::kMaxColumnWidth);
+}
+
 void QueryCatalogue::saveEntry(const EntryForm &entry)
 {
     const QString &title = entry.title;
     QString problem = titleProblem(title);
     // Every field row is checked before anything is written, so that a refused row never leaves
-    // the stored layout cut short.
-    for (auto field = entry.fields.cbegin(); problem.isEmpty() && field != entry.fields.cend(); ++field)
+    // the stored layout cut short; so are the font size and row height that convert.
+    for (auto field = entry.fields.cbegin(); problem.isEmpty() && field != entry.fields.cend(); ++field) {
         problem = fieldProblem(*field);
+        const std::optional<int> width = numbers::tryParseInt(field->width);
+        if (problem.isEmpty() && !field->name.isEmpty() && width)
+            problem = columnWidthProblem(title, field->name, *width);
+    }
+    const std::optional<int> fontSize = numbers::tryParseInt(entry.fontSizeText);
+    const std::optional<double> rowHeight = numbers::tryParseFloat(entry.rowHeightText);
+    if (problem.isEmpty() && fontSize && rowHeight)
+        problem = rowProblem(title, *fontSize, *rowHeight);
     if (!problem.isEmpty())
         throw Exception(problem);
 

@@ -29,6 +29,14 @@ struct StoredField {
     std::optional<QString> sum;
 };
 
+// The values a print layout can be printed with: rows that hold their font, a page that holds a
+// row, columns of sensible widths (a width of 0 prints nothing of its column).
+struct LayoutLimits {
+    static constexpr double kMinRowHeight = 2, kMaxRowHeight = 50; // millimetres
+    static constexpr int kMinFontSize = 4, kMaxFontSize = 72;      // points
+    static constexpr int kMaxColumnWidth = 1000;                   // millimetres
+};
+
 struct PrintLayout {
     int orientation = 0;       // 0 landscape ("POZIOMY"), 1 portrait ("PIONOWY")
     bool rowNumbers = false;
@@ -98,6 +106,11 @@ public:
     // Why a field row cannot be stored faithfully, or an empty string when it can (rows without a
     // name are not stored and have no problem).
     static QString fieldProblem(const FieldLayout &field);
+    // Why the title's layout cannot be printed with this font size and row height, or a column
+    // with this width (a Polish message naming the title, the key and the value); empty when it
+    // can.
+    static QString rowProblem(const QString &title, int fontSize, double rowHeight);
+    static QString columnWidthProblem(const QString &title, const QString &field, int width);
 
 private:
     bool isOtherEntryKey(const QString &title, const QStringList &suffixes) const;

@@ -19,36 +19,10 @@
 namespace {
 
 constexpr double kMmPerInch = 25.4;
-// Band heights are measured at this resolution, so that pagination is the same on every device.
-constexpr int kMeasuringDpi = 600;
-
-QFont reportFont(double points, bool bold)
-{
-    // Reports use a handful of fonts; each is resolved once.
-    static QHash<QPair<double, bool>, QFont> fonts;
-    const auto key = qMakePair(points > 0 ? points : 10.0, bold);
-    auto it = fonts.find(key);
-    if (it == fonts.end()) {
-        QFont font(QStringLiteral("Arial"));
-        font.setStyleHint(QFont::SansSerif);
-        font.setPointSizeF(key.first);
-        font.setBold(bold);
-        it = fonts.insert(key, font);
-    }
-    return *it;
-}
-
-// The height in millimetres of a text wrapped into a width in millimetres.
-double wrappedHeight(const QFont &font, const QString &text, double widthMm)
-{
-    QImage device(1, 1, QImage::Format_Mono);
-    device.setDotsPerMeterX(qRound(kMeasuringDpi / kMmPerInch * 1000));
-    device.setDotsPerMeterY(device.dotsPerMeterX());
-    const QFontMetricsF metrics(font, &device);
-    const double perMm = kMeasuringDpi / kMmPerInch;
-    const QRectF bounds = metrics.boundingRect(QRectF(0, 0, widthMm * perMm, 1e7), Qt::TextWordWrap, text);
-    return std::max(bounds.height(), metrics.height()) / perMm;
-}
+// The page header's title and parameter summary wrap to at most these many lines.
+constexpr int kTitleLines = 3, kParameterLines = 6;
+// Between the time of printing and the page number.
+constexpr double kHeaderGap = 2;
 
 } // namespace
 
@@ -62,12 +36,12 @@ struct ReportDocument::Pixels {
     }
 };
 
-
 ReportDocument::ReportDocument(ReportLayout layout, const DataSet &data, QDateTime printedAt)
     : m_layout(std::move(layout)), m_data(data), m_printedAt(std::move(printedAt))
 {
     computeSums();
     paginate();
+    checkFits();
 }
 
 QString ReportDocument::title() const
@@ -86,10 +60,68 @@ QStringList ReportDocument::columnsOutsidePage() const
 {
     QStringList names;
     for (const ReportControl &control : m_layout.detail.controls) {
-        if (control.kind == ReportControl::Kind::DataField && control.rect.left() >= m_layout.printableWidth())
-            names.append(m_data.field(control.field)->fieldName());
+        if (control.kind == ReportControl::Kind::DataField && control.rect.width() > 0
+            && control.rect.right() > m_layout.printableWidth() + 1e-9)
+            names.append(columnName(control));
     }
     return names;
+}
+
+QString ReportDocument::columnName(const ReportControl &control) const
+{
+    return control.kind == ReportControl::Kind::RecordNumber ? QStringLiteral("Lp.")
+                                                             : m_data.field(control.field)->fieldName();
+}
+
+double ReportDocument::roomOf(const ReportControl &control) const
+{
+    return std::min(control.rect.right(), m_layout.printableWidth()) - control.rect.left();
+}
+
+void ReportDocument::checkFits()
+{
+    const auto note = [](QStringList &names, const QString &name) {
+        if (!names.contains(name))
+            names.append(name);
+    };
+    const auto check = [&](const ReportControl &control, const ReportBand &band, const QString &text) {
+        const reporttext::Fit fit = m_fitter.fit(text, band.fontPoints, roomOf(control));
+        if (fit.hidden)
+            note(m_hidden, columnName(control));
+        else if (fit.shrunk)
+            note(m_shrunk, columnName(control));
+    };
+    for (const ReportControl &control : m_layout.detail.controls) {
+        if (!control.whole || roomOf(control) <= 0)
+            continue;
+        if (control.kind == ReportControl::Kind::RecordNumber) {
+            // All digits are equally wide: the last number is the widest.
+            check(control, m_layout.detail, textOf(control, 0, -1, m_data.recordCount() - 1));
+            continue;
+        }
+        for (int record = 0; record < m_data.recordCount(); ++record)
+            check(control, m_layout.detail, textOf(control, 0, m_data.rowOf(record), record));
+    }
+    for (const ReportControl &control : m_layout.summary.controls) {
+        if (control.whole && roomOf(control) > 0)
+            check(control, m_layout.summary, textOf(control, 0, -1, -1));
+    }
+    // A column named as hidden is not named again as printed smaller.
+    for (const QString &name : std::as_const(m_hidden))
+        m_shrunk.removeAll(name);
+}
+
+QStringList ReportDocument::warnings() const
+{
+    QStringList lines;
+    const auto add = [&](const QString &what, const QStringList &names) {
+        if (!names.isEmpty())
+            lines.append(what + names.join(QStringLiteral(", ")));
+    };
+    add(QStringLiteral("Kolumny poza szerokością strony: "), columnsOutsidePage());
+    add(QStringLiteral("Wartości wydrukowane mniejszą czcionką, bo nie mieszczą się w kolumnach: "), m_shrunk);
+    add(QStringLiteral("Wartości zastąpione znakami \"#\", bo nie mieszczą się w kolumnach: "), m_hidden);
+    return lines;
 }
 
 void ReportDocument::computeSums()
@@ -134,11 +166,13 @@ void ReportDocument::paginate()
     const double width = m_layout.printableWidth();
     const ReportControl &title = m_layout.pageHeader.controls.at(0);
     const ReportControl &parameters = m_layout.pageHeader.controls.at(3);
-    const double titleBottom = title.rect.top() + wrappedHeight(reportFont(title.fontPoints, true), title.text, width);
+    const QFont titleFont = reporttext::font(title.fontPoints, true);
+    const QFont parameterFont = reporttext::font(parameters.fontPoints, false);
+    m_titleLines = reporttext::wrapLines(titleFont, title.text, width, kTitleLines);
+    m_parameterLines = reporttext::wrapLines(parameterFont, parameters.text, width, kParameterLines);
+    const double titleBottom = title.rect.top() + std::max<qsizetype>(1, m_titleLines.size()) * reporttext::lineHeightMm(titleFont);
     m_parameterTop = std::max(parameters.rect.top(), titleBottom);
-    const double parametersBottom = parameters.text.isEmpty()
-        ? m_parameterTop
-        : m_parameterTop + wrappedHeight(reportFont(parameters.fontPoints, false), parameters.text, width);
+    const double parametersBottom = m_parameterTop + m_parameterLines.size() * reporttext::lineHeightMm(parameterFont);
     m_pageHeaderHeight = std::max(m_layout.pageHeader.height, parametersBottom);
 
     const double room = m_layout.printableHeight() - m_pageHeaderHeight - m_layout.columnHeader.height;
@@ -179,7 +213,11 @@ void ReportDocument::paintPage(QPainter &painter, int page) const
     const Pixels px{painter.device()->logicalDpiY() / kMmPerInch};
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
-    paintBand(painter, px, m_layout.pageHeader, 0, page, -1, -1);
+    // Nothing reaches the margins: a column beyond the page's edge is cut there. The frame lines on
+    // the edges stay, a pixel wide.
+    painter.setClipRect(px(QRectF(0, 0, m_layout.printableWidth(), m_layout.printableHeight())).adjusted(0, 0, 1, 1),
+                        Qt::IntersectClip);
+    paintPageHeader(painter, px, page);
     double top = m_pageHeaderHeight;
     paintBand(painter, px, m_layout.columnHeader, top, page, -1, -1);
     top += m_layout.columnHeader.height;
@@ -195,11 +233,51 @@ void ReportDocument::paintPage(QPainter &painter, int page) const
     painter.restore();
 }
 
+void ReportDocument::paintPageHeader(QPainter &painter, const Pixels &px, int page) const
+{
+    const ReportBand &band = m_layout.pageHeader;
+    const ReportControl &title = band.controls.at(0);
+    const ReportControl &printedAt = band.controls.at(1);
+    const ReportControl &pageNumber = band.controls.at(2);
+    const ReportControl &parameters = band.controls.at(3);
+    const double width = m_layout.printableWidth();
+    painter.setPen(QPen(Qt::black, 0));
+
+    // The lines were broken to fit the width: centred, none loses its beginning.
+    const QFont titleFont = reporttext::font(title.fontPoints, true);
+    painter.setFont(titleFont);
+    const double titleLine = reporttext::lineHeightMm(titleFont);
+    for (int i = 0; i < m_titleLines.size(); ++i)
+        painter.drawText(px(QRectF(0, title.rect.top() + i * titleLine, width, titleLine)),
+                         Qt::AlignHCenter | Qt::AlignTop | Qt::TextDontClip, m_titleLines[i]);
+
+    const QFont small = reporttext::font(printedAt.fontPoints, false);
+    painter.setFont(small);
+    const QString time = textOf(printedAt, page, -1, -1);
+    const QString number = textOf(pageNumber, page, -1, -1);
+    painter.drawText(px(QRectF(0, printedAt.rect.top(), width, printedAt.rect.height())),
+                     Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, time);
+    // The page number ends at its place, or further right when the time of printing would touch it.
+    const double numberEnd = std::max(pageNumber.rect.left(), reporttext::widthMm(small, time) + kHeaderGap
+                                                                   + reporttext::widthMm(small, number));
+    painter.drawText(px(QRectF(0, pageNumber.rect.top(), numberEnd, pageNumber.rect.height())),
+                     Qt::AlignRight | Qt::AlignTop | Qt::TextDontClip, number);
+
+    const QFont parameterFont = reporttext::font(parameters.fontPoints, false);
+    painter.setFont(parameterFont);
+    const double parameterLine = reporttext::lineHeightMm(parameterFont);
+    for (int i = 0; i < m_parameterLines.size(); ++i) {
+        const QRectF line = px(QRectF(0, m_parameterTop + i * parameterLine, width, parameterLine));
+        const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip;
+        painter.fillRect(painter.boundingRect(line, flags, m_parameterLines[i]), Qt::white);
+        painter.drawText(line, flags, m_parameterLines[i]);
+    }
+}
+
 void ReportDocument::paintBand(QPainter &painter, const Pixels &px, const ReportBand &band, double top, int page,
                                qsizetype row, int record) const
 {
-    const double height = band.kind == ReportBand::Kind::PageHeader ? m_pageHeaderHeight : band.height;
-    const QRectF area = px(QRectF(0, top, m_layout.printableWidth(), height));
+    const QRectF area = px(QRectF(0, top, m_layout.printableWidth(), band.height));
     painter.setPen(QPen(Qt::black, 0));
     if (band.frame.top)
         painter.drawLine(area.topLeft(), area.topRight());
@@ -216,42 +294,32 @@ void ReportDocument::paintBand(QPainter &painter, const Pixels &px, const Report
 void ReportDocument::paintControl(QPainter &painter, const Pixels &px, const ReportBand &band,
                                   const ReportControl &control, double top, int page, qsizetype row, int record) const
 {
-    const double bandHeight = band.kind == ReportBand::Kind::PageHeader ? m_pageHeaderHeight : band.height;
     if (control.kind == ReportControl::Kind::VerticalRule) {
         const double x = px(control.rect.left());
-        painter.drawLine(QPointF(x, px(top)), QPointF(x, px(top + bandHeight)));
+        painter.drawLine(QPointF(x, px(top)), QPointF(x, px(top + band.height)));
         return;
     }
-    const QString text = textOf(control, page, row, record);
+    const double room = roomOf(control);
+    if (room <= 0)
+        return;
+    QString text = textOf(control, page, row, record);
     if (text.isEmpty())
         return;
-    const QFont font = reportFont(control.fontPoints > 0 ? control.fontPoints : band.fontPoints, control.bold);
+    double points = control.fontPoints > 0 ? control.fontPoints : band.fontPoints;
+    if (control.whole) {
+        const reporttext::Fit fit = m_fitter.fit(text, points, room);
+        points = fit.points;
+        if (fit.hidden)
+            text = QString(fit.hashes, QLatin1Char('#'));
+    }
+    const QFont font = reporttext::font(points, control.bold);
     if (painter.font() != font)
         painter.setFont(font);
-    QRectF rect = control.rect;
-    // Controls sized to their text take the room the band gives them, anchored where they stand.
-    if (control.sizedToText) {
-        const double width = m_layout.printableWidth();
-        if (control.alignment & Qt::AlignHCenter)
-            rect = QRectF(0, rect.top(), width, bandHeight - rect.top());
-        else if (control.alignment & Qt::AlignRight)
-            rect = QRectF(0, rect.top(), rect.left(), bandHeight - rect.top());
-        else
-            rect = QRectF(rect.left(), rect.top(), width - rect.left(), bandHeight - rect.top());
-        if (control.opaque)
-            rect.moveTop(m_parameterTop);
-    } else {
-        // A row's text sits in the middle of its control, between its top and the band's bottom.
-        rect.setBottom(bandHeight);
-    }
+    // A row's text sits in the middle of its control, between its top and the band's bottom; it
+    // is cut at the control's end (or the page's), never drawn over its neighbour.
+    QRectF rect(control.rect.left(), control.rect.top(), room, band.height - control.rect.top());
     rect.translate(0, top);
-    const QRectF box = px(rect);
-    const Qt::Alignment vertical = control.sizedToText ? Qt::AlignTop : Qt::AlignVCenter;
-    const int flags = static_cast<int>(control.alignment | vertical) | (control.wordWrap ? Qt::TextWordWrap : 0);
-    if (control.opaque)
-        painter.fillRect(painter.boundingRect(box, flags, text), Qt::white);
-    // Text wider than its column is cut at the column's edge, never drawn over its neighbour.
-    painter.drawText(box, flags, text);
+    painter.drawText(px(rect), static_cast<int>(control.alignment | Qt::AlignVCenter), text);
 }
 
 QString ReportDocument::textOf(const ReportControl &control, int page, qsizetype row, int record) const

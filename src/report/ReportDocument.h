@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ReportLayout.h"
+#include "ReportText.h"
 #include "platform/Decimal.h"
 
 #include <QDateTime>
@@ -17,7 +18,8 @@ class QPainter;
 // resolution. The page header and the column header open every page, the detail band follows
 // once per record in the data set's order (its filter honoured), and the summary follows the last
 // record. No row is split across pages and the summary is never lost: when it does not fit under
-// the last row, it gets a page of its own.
+// the last row, it gets a page of its own. Nothing is painted outside the printable area; a
+// number, date or row number is never cut (see ReportControl::whole).
 class ReportDocument {
 public:
     ReportDocument(ReportLayout layout, const DataSet &data, QDateTime printedAt);
@@ -28,8 +30,15 @@ public:
     QPageLayout pageLayout() const;
     int pageCount() const { return m_pages; }
     int rowsPerPage() const { return m_rowsPerPage; }
-    // The names of the columns that begin beyond the printable width and cannot be printed.
+    // The names of the columns that do not lie wholly within the printable width.
     QStringList columnsOutsidePage() const;
+    // The names of the columns ("Lp." for the row numbers) with values printed smaller than the
+    // band's font, and with values printed as "#" because they fit at no readable size.
+    QStringList shrunkColumns() const { return m_shrunk; }
+    QStringList hiddenColumns() const { return m_hidden; }
+    // What the user is told before the report is shown or printed, a line each; empty when the
+    // report prints as laid out.
+    QStringList warnings() const;
 
     // Paints one page, counted from 0, at the painter's origin (the top left of the printable
     // area).
@@ -46,15 +55,23 @@ private:
                    qsizetype row, int record) const;
     void paintControl(QPainter &painter, const Pixels &px, const ReportBand &band, const ReportControl &control,
                       double top, int page, qsizetype row, int record) const;
+    void paintPageHeader(QPainter &painter, const Pixels &px, int page) const;
     QString textOf(const ReportControl &control, int page, qsizetype row, int record) const;
     QString sumText(const ReportControl &control) const;
+    QString columnName(const ReportControl &control) const;
+    // The width a control has for its text: up to its end or the page's edge.
+    double roomOf(const ReportControl &control) const;
     void paginate();
     void computeSums();
+    void checkFits();
 
     ReportLayout m_layout;
     const DataSet &m_data;
     QDateTime m_printedAt;
     std::vector<numbers::DecimalSum> m_sums; // per field; summed fields only
+    mutable reporttext::Fitter m_fitter;
+    QStringList m_shrunk, m_hidden;
+    QStringList m_titleLines, m_parameterLines;
     double m_pageHeaderHeight = 0;
     double m_parameterTop = 0;
     int m_rowsPerPage = 1;

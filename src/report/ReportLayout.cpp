@@ -1,5 +1,6 @@
 #include "ReportLayout.h"
 
+#include "platform/Errors.h"
 #include "platform/Numbers.h"
 
 namespace {
@@ -80,13 +81,20 @@ bool isText(const FieldDef &field)
     return field.type == FieldType::ftString;
 }
 
+// Texts may be cut at their column's end; every other value is printed whole or not at all.
+bool isCutText(const FieldDef &field)
+{
+    return field.type == FieldType::ftString || field.type == FieldType::ftMemo || field.type == FieldType::ftBlob
+        || field.type == FieldType::ftUnknown;
+}
+
 } // namespace
 
 bool ReportControl::operator==(const ReportControl &o) const
 {
     return kind == o.kind && rect == o.rect && alignment == o.alignment && text == o.text && field == o.field
         && mask == o.mask && fontPoints == o.fontPoints && bold == o.bold && sizedToText == o.sizedToText
-        && wordWrap == o.wordWrap && opaque == o.opaque;
+        && wordWrap == o.wordWrap && opaque == o.opaque && whole == o.whole;
 }
 
 double ReportLayout::printableWidth() const
@@ -115,8 +123,14 @@ ReportSettings readReportSettings(const QueryCatalogue &catalogue, const QString
     ReportSettings settings;
     settings.layout = catalogue.readEntry(title).layout;
     settings.layout.fields.clear();
-    for (const FieldDef &field : fields)
+    QString problem = QueryCatalogue::rowProblem(title, settings.layout.fontSize, settings.layout.rowHeight);
+    for (const FieldDef &field : fields) {
         settings.fields.push_back(catalogue.storedField(title, field.name));
+        if (problem.isEmpty())
+            problem = QueryCatalogue::columnWidthProblem(title, field.name, columnWidth(settings.fields.back()));
+    }
+    if (!problem.isEmpty())
+        throw Exception(problem);
     return settings;
 }
 
@@ -167,6 +181,7 @@ ReportLayout layOutReport(const std::vector<FieldDef> &fields, const ReportSetti
         number.kind = ReportControl::Kind::RecordNumber;
         number.rect = QRectF(0.26, 0, 7.3 - 0.26, 4);
         number.alignment = Qt::AlignRight;
+        number.whole = true;
         detail.controls.push_back(number);
         columns.controls.push_back(rule(8, height));
         columns.controls.push_back(label(QStringLiteral("Lp."), QRectF(1, 1, 10, height)));
@@ -191,6 +206,7 @@ ReportLayout layOutReport(const std::vector<FieldDef> &fields, const ReportSetti
             sum.rect = QRectF(x, 1, width, height);
             sum.alignment = Qt::AlignRight;
             sum.mask = summaryMask(field);
+            sum.whole = true;
             summary.controls.push_back(sum);
         }
         ReportControl value;
@@ -199,6 +215,7 @@ ReportLayout layOutReport(const std::vector<FieldDef> &fields, const ReportSetti
         value.rect = QRectF(x, 0, width, height);
         value.alignment = isText(field) ? Qt::AlignLeft : Qt::AlignRight;
         value.mask = detailMask(field);
+        value.whole = !isCutText(field);
         detail.controls.push_back(value);
         x += std::round(width) + 5;
     }

@@ -31,6 +31,10 @@ struct ReportControl {
     bool sizedToText = false; // the width follows the text, anchored at its alignment's edge
     bool wordWrap = false;
     bool opaque = false;      // a white background under the text
+    // A number, a date or a row number: printed whole or not at all. When it is wider than its
+    // control it is printed smaller, and below the smallest size as "#" marks; texts are cut at
+    // their control's end instead.
+    bool whole = false;
 
     bool operator==(const ReportControl &o) const;
 };
@@ -73,6 +77,8 @@ struct ReportSettings {
     std::vector<StoredField> fields;
 };
 
+// A layout that cannot be printed (a row height, font size or column width out of its range) is
+// refused with the message naming the title, the key and the value.
 ReportSettings readReportSettings(const QueryCatalogue &catalogue, const QString &title,
                                   const std::vector<FieldDef> &fields);
 

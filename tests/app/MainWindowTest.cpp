@@ -717,14 +717,19 @@ TEST_F(WindowTest, ThePopupsPrintPreviewsTheResultOnScreenWithItsFilter)
     EXPECT_EQ(ui.take(), QStringList{"preview: Liczby (1 str.)"});
 }
 
-TEST_F(WindowTest, ColumnsBeyondThePageAreNamedInTheStatusBar)
+TEST_F(WindowTest, ColumnsThatDoNotPrintAsLaidOutAreNamedBeforeThePreviewAndThePrintout)
 {
-    addEntry("Szeroki", {"SELECT 1 AS A, 2 AS B, 3 AS C"}, {{"A", "150", ""}, {"B", "150", ""}, {"C", "20", ""}});
+    // N is too narrow for its number; B runs past the page's edge, C begins beyond it.
+    addEntry("Szeroki", {"SELECT 123456789 AS N, 1 AS A, 2 AS B, 3 AS C"},
+             {{"N", "5", ""}, {"A", "150", ""}, {"B", "150", ""}, {"C", "20", ""}});
     TfrmKwerix &win = open();
     select(win, 0);
+    const QString warning = QStringLiteral("Ostrzeżenie: Kolumny poza szerokością strony: B, C\r\n"
+                                           "Wartości zastąpione znakami \"#\", bo nie mieszczą się w kolumnach: N");
     win.controls().btnPreview->click();
-    EXPECT_EQ(ui.take(), QStringList{"preview: Szeroki (1 str.)"});
-    EXPECT_EQ(win.statusText(), QStringLiteral("Kolumny poza szerokością strony: C"));
+    EXPECT_EQ(ui.take(), (QStringList{warning, "preview: Szeroki (1 str.)"}));
+    win.controls().btnPrint->click();
+    EXPECT_EQ(ui.take(), (QStringList{warning, "print: Szeroki (1 str.)"}));
 }
 
 TEST_F(WindowTest, TheResultGridsPopupFiltersSortsAndSearches)

@@ -331,6 +331,47 @@ TEST_F(Catalogue, AFieldRowThatCannotBeHeldIsRefusedBeforeAnythingIsWritten)
     EXPECT_NO_THROW(catalogue->saveEntry(form("Raport", {"SELECT 2"}, {{"A", "10", "T"}, {"", "x=1", "\n"}})));
 }
 
+TEST_F(Catalogue, ALayoutThatCannotBePrintedIsRefusedBeforeAnythingIsWritten)
+{
+    catalogue->saveEntry(form("Raport", {"SELECT 1"}, {{"A", "10", "T"}}));
+    const QByteArray before = ini();
+    const struct {
+        const char *font, *height, *width, *message;
+    } cases[] = {
+        {"8", "0", "10", "\r\nWysokość wiersza w układzie wydruku \"Raport\" (klucz Raport_WYS w sekcji [UKLAD]) wynosi 0 mm, "
+                         "a musi wynosić od 2 do 50 mm"},
+        {"8", "-3", "10", "\r\nWysokość wiersza w układzie wydruku \"Raport\" (klucz Raport_WYS w sekcji [UKLAD]) wynosi "
+                          "-3 mm, a musi wynosić od 2 do 50 mm"},
+        {"8", "300", "10", "\r\nWysokość wiersza w układzie wydruku \"Raport\" (klucz Raport_WYS w sekcji [UKLAD]) wynosi "
+                           "300 mm, a musi wynosić od 2 do 50 mm"},
+        {"0", "4,5", "10", "\r\nCzcionka w układzie wydruku \"Raport\" (klucz Raport_FONT w sekcji [UKLAD]) ma 0 pkt, "
+                           "a musi mieć od 4 do 72 pkt"},
+        {"36", "3", "10", "\r\nCzcionka 36 pkt w układzie wydruku \"Raport\" (klucz Raport_FONT w sekcji [UKLAD]) nie "
+                          "mieści się w wierszu wysokości 3 mm (klucz Raport_WYS): zmniejsz czcionkę albo zwiększ "
+                          "wysokość wiersza"},
+        {"8", "4,5", "-5", "\r\nSzerokość kolumny A w układzie wydruku \"Raport\" (klucz A w sekcji [Raport_SZER]) wynosi "
+                           "-5 mm, a musi wynosić od 0 do 1000 mm"},
+        {"8", "4,5", "5000", "\r\nSzerokość kolumny A w układzie wydruku \"Raport\" (klucz A w sekcji [Raport_SZER]) "
+                             "wynosi 5000 mm, a musi wynosić od 0 do 1000 mm"},
+    };
+    for (const auto &c : cases) {
+        EntryForm f = form("Raport", {"SELECT 2"}, {{"A", QString::fromLatin1(c.width), "T"}});
+        f.fontSizeText = QString::fromLatin1(c.font);
+        f.rowHeightText = QString::fromLatin1(c.height);
+        try {
+            catalogue->saveEntry(f);
+            ADD_FAILURE() << "accepted " << c.font << " " << c.height << " " << c.width;
+        } catch (const Exception &e) {
+            EXPECT_EQ(e.message(), QString::fromUtf8(c.message));
+        }
+        EXPECT_EQ(ini(), before);
+    }
+    // A width of 0 prints nothing of its column, and may be meant.
+    EntryForm hidden = form("Raport", {"SELECT 2"}, {{"A", "0", "T"}});
+    hidden.fontSizeText = QStringLiteral("12");
+    EXPECT_NO_THROW(catalogue->saveEntry(hidden));
+}
+
 TEST_F(Catalogue, DeletingHandEditedCollidingTitlesDamagesNothing)
 {
     catalogue->saveEntry(form("A", {"x"}, {{"F", "7", "T"}}));
