@@ -235,7 +235,7 @@ private:
         for (const ChartSeries &series : m_chart.series) {
             for (const double v : series.values) {
                 if (!(std::fabs(v) <= kMaxValue))
-                    throw EChartError(QStringLiteral("Sumy pola %1 wykraczają poza zakres wykresu (od %2 do %3)")
+                    throw EChartError(QStringLiteral("Sumy pola %1 wykraczają poza zakres wykresu: od %2 do %3")
                                           .arg(m_y.fieldName(), numbers::formatFloat(-kMaxValue), numbers::formatFloat(kMaxValue)));
             }
         }

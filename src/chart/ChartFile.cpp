@@ -14,7 +14,7 @@ void checkChartSize(const QSize &size)
     const auto fits = [](int side) { return side >= kMinChartSide && side <= kMaxChartSide; };
     if (!fits(size.width()) || !fits(size.height()) || qint64(size.width()) * size.height() > kMaxChartArea)
         throw EChartError(QStringLiteral("Rozmiar wykresu %1x%2 jest poza zakresem: każdy bok od %3 do %4 pikseli, "
-                                         "razem najwyżej %5 pikseli (np. 5000x5000)")
+                                         "razem najwyżej %5 pikseli, np. 5000x5000")
                               .arg(QString::number(size.width()), QString::number(size.height()), countText(kMinChartSide),
                                    countText(kMaxChartSide), countText(kMaxChartArea)));
 }

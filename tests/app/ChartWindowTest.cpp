@@ -160,6 +160,39 @@ TEST_F(ChartWindow, ResultsWithoutAChartSayWhyAndDrawNothing)
     EXPECT_EQ(w.statusText(), QStringLiteral("Pominięte wiersze (X poza osią lub brak wartości Y): 2"));
 }
 
+TEST_F(ChartWindow, WhatTheChartCannotShowIsRefusedThroughItsMessages)
+{
+    TFrmChart &w = open();
+    QStringList rows;
+    for (int i = 0; i <= kMaxSeries; ++i)
+        rows.append(QStringLiteral("(%1, 'k%2', 1, x'2700ff')").arg(i % 7).arg(i));
+    openRows("X INTEGER, S VARCHAR(10), Y FLOAT, B BLOB", rows.join(QLatin1Char(',')));
+    w.FormShow();
+    const struct {
+        const char *y, *series, *message;
+    } cases[] = {
+        {"Y", "S", "Pole S ma ponad 500 wartości, a wykres może pokazać najwyżej 500 serii. Wybierz inne pole serii lub zawęź "
+                   "wynik."},
+        // The blob's text begins with a quote and a NUL, which cut the message short.
+        {"B", "", "Pole B nie zawiera liczb: na osi Y można pokazywać tylko liczby"},
+    };
+    for (const auto &c : cases) {
+        draw("X", c.y, c.series);
+        const QStringList shown = ui.take();
+        ASSERT_FALSE(shown.isEmpty());
+        EXPECT_EQ(shown.first(), QStringLiteral("Informacja: ") + QString::fromUtf8(c.message));
+        EXPECT_FALSE(w.Chart->isVisible());
+    }
+    EXPECT_EQ(w.statusText(), QString::fromUtf8(cases[0].message));
+
+    // A text that SQLite keeps in a column declared numeric.
+    openRows("X INTEGER, Y FLOAT", "(1, 2), (2, CAST(x'2700ff' AS TEXT))");
+    w.FormShow();
+    draw("X", "Y");
+    EXPECT_EQ(ui.take(), QStringList{"Informacja: Pole Y zawiera wartość, która nie jest liczbą: na osi Y można pokazywać tylko liczby"});
+    EXPECT_FALSE(w.Chart->isVisible());
+}
+
 TEST_F(ChartWindow, ZoomCountsTwentyStepsEachWayAndResetUndoesIt)
 {
     TFrmChart &w = open();

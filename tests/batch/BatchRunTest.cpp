@@ -53,6 +53,17 @@ protected:
     }
 
     QList<QByteArray> rows() const { return out.split('\n').mid(1, out.count('\n') - 1); }
+    // Adds a query to the catalogue.
+    void saveEntry(const QString &title, const QString &sql)
+    {
+        QueryCatalogue catalogue(path(QStringLiteral("sqls.ini")));
+        EntryForm form;
+        form.title = title;
+        form.sql = QStringList{sql};
+        form.fontSizeText = QStringLiteral("8");
+        form.rowHeightText = QStringLiteral("4,5");
+        catalogue.saveEntry(form);
+    }
     QByteArray history() const { return readBytes(path(QStringLiteral("sqlhist.txt"))); }
 
     QByteArray out;
@@ -248,6 +259,69 @@ TEST_F(Batch, ChartWritesPngSvgAndPdfWithoutADisplay)
           QStringList{"run", "A", "--png", "a.png"}}) {
         EXPECT_EQ(batch(arguments), 2) << arguments.join(' ').toStdString();
         EXPECT_TRUE(err.contains(QStringLiteral("usage:"))) << err.toStdString();
+    }
+}
+
+// Series of customers over years of days, one row each, as users chart them.
+QString customersOverDays(int customers)
+{
+    return QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+                          "SELECT date('1998-01-01', '+' || (i * 9989 / %1) || ' days') AS DZIEN, 'Klient nr ' || i AS SERIA, "
+                          "(i * 7919 % 1000) + 0.5 AS KWOTA FROM n")
+        .arg(customers - 1);
+}
+
+TEST_F(Batch, AChartOfHundredsOfSeriesOverYearsOfDaysStaysSmall)
+{
+    // 300 series over 9,990 days: the SVG of its lines took 2 GB of memory and was 525 MB.
+    saveEntry(QStringLiteral("Klienci"), customersOverDays(300));
+    const QStringList chart{"chart", "Klienci", "--x", "DZIEN", "--y", "KWOTA", "--series", "SERIA"};
+    const struct {
+        QStringList options;
+        const char *file;
+        qint64 most;
+    } cases[] = {
+        {{"--lines", "--svg"}, "k.svg", 1'000'000}, {{"--lines", "--flat", "--svg"}, "k.svg", 1'000'000},
+        {{"--lines", "--marks", "--svg"}, "k.svg", 1'000'000}, {{"--stack", "--svg"}, "k.svg", 1'000'000},
+        {{"--lines", "--png"}, "k.png", 500'000}, {{"--lines", "--pdf"}, "k.pdf", 500'000},
+    };
+    for (const auto &c : cases) {
+        ASSERT_EQ(batch(chart + c.options + QStringList{QLatin1String(c.file)}), 0) << err.toStdString();
+        EXPECT_LT(QFileInfo(path(c.file)).size(), c.most) << c.options.join(' ').toStdString();
+    }
+}
+
+TEST_F(Batch, AChartBeyondTheLimitsIsRefusedBeforeItIsDrawn)
+{
+    saveEntry(QStringLiteral("Klienci"), customersOverDays(501));
+    saveEntry(QStringLiteral("Blob"), QStringLiteral("SELECT 1 AS X, x'2700ff' AS B, 1e308 * 10 AS INF"));
+    const QStringList customers{"chart", "Klienci", "--x", "DZIEN", "--y", "KWOTA"};
+    const struct {
+        QStringList arguments;
+        QString error;
+    } cases[] = {
+        // Sizes before the query runs, the rest once its result is there.
+        {customers + QStringList{"--size", "20000x20000"},
+         "Rozmiar wykresu 20000x20000 jest poza zakresem: każdy bok od 100 do 10 000 pikseli, razem najwyżej 25 000 000 "
+         "pikseli, np. 5000x5000.\n"},
+        {customers + QStringList{"--size", "5001x5000"}, "Rozmiar wykresu 5001x5000 jest poza zakresem"},
+        {customers + QStringList{"--size", "10x10"}, "Rozmiar wykresu 10x10 jest poza zakresem"},
+        {customers + QStringList{"--size", "-5x800"}, "Rozmiar wykresu -5x800 jest poza zakresem"},
+        {customers + QStringList{"--series", "SERIA"},
+         "Pole SERIA ma ponad 500 wartości, a wykres może pokazać najwyżej 500 serii. Wybierz inne pole serii lub zawęź "
+         "wynik.\n"},
+        {{"chart", "Blob", "--x", "X", "--y", "B"}, "Pole B nie zawiera liczb: na osi Y można pokazywać tylko liczby.\n"},
+        {{"chart", "Blob", "--x", "X", "--y", "INF"}, "Sumy pola INF wykraczają poza zakres wykresu: od -1E300 do 1E300.\n"},
+    };
+    for (const auto &c : cases) {
+        for (const char *format : {"--png", "--svg", "--pdf"}) {
+            EXPECT_EQ(batch(c.arguments + QStringList{format, "x"}), 1) << format;
+            EXPECT_TRUE(err.startsWith(c.error)) << err.toStdString();
+            EXPECT_EQ(QDir(dir.path()).entryList({"x*", ".x*"}, QDir::Files | QDir::Hidden), QStringList()) << "no file";
+        }
+        if (c.arguments.contains("--size")) {
+            EXPECT_FALSE(QFile::exists(path(QStringLiteral("sqlhist.txt")))) << "the query did not run";
+        }
     }
 }
 

@@ -144,10 +144,10 @@ TEST_F(Aggregation, AChartThatCannotBeDrawnSaysWhy)
         {"X INTEGER, Y DATE", "(1, 'wczoraj')",
          "Pole Y zawiera wartość, która nie jest liczbą: na osi Y można pokazywać tylko liczby"},
         // An infinity from SQL, sums beyond the largest value, infinities that cancel.
-        {"X INTEGER, Y FLOAT", "(1, 1e308 * 10)", "Sumy pola Y wykraczają poza zakres wykresu (od -1E300 do 1E300)"},
-        {"X INTEGER, Y FLOAT", "(1, 9e299), (1, 9e299)", "Sumy pola Y wykraczają poza zakres wykresu (od -1E300 do 1E300)"},
+        {"X INTEGER, Y FLOAT", "(1, 1e308 * 10)", "Sumy pola Y wykraczają poza zakres wykresu: od -1E300 do 1E300"},
+        {"X INTEGER, Y FLOAT", "(1, 9e299), (1, 9e299)", "Sumy pola Y wykraczają poza zakres wykresu: od -1E300 do 1E300"},
         {"X INTEGER, Y FLOAT", "(1, -1e308 * 10), (1, 1e308 * 10)",
-         "Sumy pola Y wykraczają poza zakres wykresu (od -1E300 do 1E300)"},
+         "Sumy pola Y wykraczają poza zakres wykresu: od -1E300 do 1E300"},
     };
     for (const auto &c : cases) {
         openRows(QString::fromUtf8(c.columns), QString::fromUtf8(c.rows));

@@ -5,8 +5,10 @@
 #include "chart/ChartFile.h"
 #include "platform/Errors.h"
 
+#include <QDir>
 #include <QFile>
 #include <QImageReader>
+#include <QRegularExpression>
 
 namespace {
 
@@ -51,6 +53,55 @@ int runDown(const QImage &image, int x, int fromY, const std::function<bool(QCol
     return length;
 }
 
+// A chart of many categories, each series' values given by a function of the series and the
+// category.
+ChartData manyPoints(int series, int categories, const std::function<double(int, int)> &value)
+{
+    QStringList labels;
+    for (int c = 0; c < categories; ++c)
+        labels.append(QString::number(c));
+    std::vector<std::vector<double>> values(static_cast<size_t>(series), std::vector<double>(static_cast<size_t>(categories)));
+    for (int s = 0; s < series; ++s) {
+        for (int c = 0; c < categories; ++c)
+            values[static_cast<size_t>(s)][static_cast<size_t>(c)] = value(s, c);
+    }
+    return textChart(labels, values);
+}
+
+// Values that jump about, as daily sales do.
+double noise(int s, int c)
+{
+    return (c * 7919 + s * 104729) % 1000;
+}
+
+ChartOptions looks(int look)
+{
+    const ChartOptions table[] = {
+        options(ChartOptions::Shape::Bars, true),
+        options(ChartOptions::Shape::Bars, false, ChartOptions::Arrangement::Stacked),
+        options(ChartOptions::Shape::Bars, true, ChartOptions::Arrangement::Stacked100),
+        options(ChartOptions::Shape::Lines, false),
+        options(ChartOptions::Shape::Lines, true),
+    };
+    return table[look];
+}
+constexpr int kLooks = 5;
+
+// The numbers of points of the polylines an SVG strokes in a colour.
+std::vector<int> polylinesIn(const QByteArray &svg, const QColor &colour)
+{
+    std::vector<int> points;
+    const QRegularExpression group(QStringLiteral("<g [^>]*stroke=\"%1\"[^>]*>(.*?)</g>").arg(colour.name()),
+                                   QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpression polyline(QStringLiteral("<polyline [^>]*points=\"([^\"]*)\""));
+    for (auto g = group.globalMatch(QString::fromUtf8(svg)); g.hasNext();) {
+        const QString inside = g.next().captured(1);
+        for (auto p = polyline.globalMatch(inside); p.hasNext();)
+            points.push_back(static_cast<int>(p.next().captured(1).split(QLatin1Char(' '), Qt::SkipEmptyParts).size()));
+    }
+    return points;
+}
+
 TEST(ChartTicks, AreRoundAndCoverTheRange)
 {
     const struct {
@@ -71,6 +122,22 @@ TEST(ChartTicks, AreRoundAndCoverTheRange)
         for (size_t i = 0; i < ticks.size(); ++i)
             EXPECT_NEAR(ticks[i], c.ticks[i], 1e-9) << c.min << ".." << c.max;
     }
+}
+
+TEST(ChartTicks, EndForRangesBeyondTheDoublesPrecision)
+{
+    // A step lost in the rounding of its tick, a range without a finite span, one too small for a
+    // step: at most count + 2 ticks, and none where there is no scale.
+    const struct {
+        double min, max;
+        size_t most;
+    } cases[] = {
+        {1e17, 1e17 + 64, 10}, {-1e300, 1e300, 10}, {0, std::numeric_limits<double>::infinity(), 0},
+        {-std::numeric_limits<double>::max(), std::numeric_limits<double>::max(), 0}, {0, 1e-320, 10},
+        {0, std::numeric_limits<double>::quiet_NaN(), 0},
+    };
+    for (const auto &c : cases)
+        EXPECT_LE(ChartView::ticks(c.min, c.max, 8).size(), c.most) << c.min << ".." << c.max;
 }
 
 TEST(ChartAxesRanges, FitZoomAndShift)
@@ -294,7 +361,184 @@ TEST(ChartPixels, ZoomedSeriesStayInsideTheWalls)
     }
 }
 
-class ChartFiles : public testsupport::PolishTest {};
+// The highest and the lowest red pixel within some pixels of a category.
+std::pair<int, int> redExtent(const QImage &image, double x, int within)
+{
+    int top = image.height(), bottom = -1;
+    for (int column = qRound(x) - within; column <= qRound(x) + within; ++column) {
+        for (int y = 0; y < image.height(); ++y) {
+            if (reddish(image.pixelColor(column, y))) {
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+        }
+    }
+    return {top, bottom};
+}
+
+TEST(ChartPixels, ALineOfThousandsOfPointsKeepsItsSpikesAndDips)
+{
+    // Ten points to a pixel column: merging them must keep the highest and the lowest.
+    const ChartData data = manyPoints(1, 10000, [](int, int c) { return c == 3000 ? 100 : c == 7000 ? 0 : c % 2 ? 55 : 45; });
+    for (const bool threeD : {false, true}) {
+        const ChartOptions o = options(ChartOptions::Shape::Lines, threeD);
+        const QImage image = render(data, o);
+        const Geometry g(data, o);
+        // A 3D ribbon lies set back along the depth, some pixels to the right and up.
+        const int within = threeD ? 15 : 2;
+        const double slack = threeD ? 25 : 3;
+        EXPECT_NEAR(redExtent(image, g.px(3000), within).first, g.py(100), slack) << threeD;
+        EXPECT_NEAR(redExtent(image, g.px(7000), within).second, g.py(0), slack) << threeD;
+        // Elsewhere the line keeps to its band.
+        EXPECT_GT(redExtent(image, g.px(5000), within).first, g.py(65)) << threeD;
+        EXPECT_LT(redExtent(image, g.px(5000), within).second, g.py(35)) << threeD;
+    }
+}
+
+TEST(ChartPixels, ThinStacksShowTheTallestStackOfTheirPixelColumn)
+{
+    // Eight stacks to a pixel column; the one that stands out is drawn after or before the others.
+    const ChartData data = manyPoints(2, 8000, [](int s, int c) { return s == 1 && (c == 3000 || c == 5003) ? 10 : 1; });
+    for (const bool threeD : {false, true}) {
+        const ChartOptions o = options(ChartOptions::Shape::Bars, threeD, ChartOptions::Arrangement::Stacked);
+        const QImage image = render(data, o);
+        const Geometry g(data, o);
+        for (const int c : {3000, 5003}) {
+            bool green = false;
+            for (int dx = -2; dx <= 2; ++dx)
+                green = green || near(at(image, g.px(c) + dx, g.py(8)), QColor(0, 128, 0));
+            EXPECT_TRUE(green) << c << " " << threeD;
+        }
+        EXPECT_TRUE(near(at(image, g.px(4000), g.py(0.5)), Qt::red)) << threeD;
+        EXPECT_TRUE(near(at(image, g.px(4000), g.py(1.5)), QColor(0, 128, 0))) << threeD;
+        EXPECT_FALSE(near(at(image, g.px(4000), g.py(4)), QColor(0, 128, 0))) << threeD;
+    }
+}
+
+TEST(ChartPixels, TheLargestValuesAreDrawnToScale)
+{
+    const ChartData data = textChart({"a", "b", "c"}, {{1e300, -1e300, 5e299}});
+    for (const bool threeD : {false, true}) {
+        const ChartOptions o = options(ChartOptions::Shape::Bars, threeD);
+        const QImage image = render(data, o);
+        const Geometry g(data, o);
+        EXPECT_TRUE(near(at(image, g.px(0), g.py(5e299)), Qt::red)) << threeD;
+        EXPECT_TRUE(near(at(image, g.px(1), g.py(-5e299)), Qt::red)) << threeD;
+        EXPECT_TRUE(near(at(image, g.px(2), g.py(4e299)), Qt::red)) << threeD;
+        EXPECT_FALSE(near(at(image, g.px(2), g.py(6e299)), Qt::red)) << threeD;
+    }
+    const ChartOptions o = options(ChartOptions::Shape::Lines, false);
+    const QImage image = render(data, o);
+    const Geometry g(data, o);
+    EXPECT_NEAR(redExtent(image, g.px(0), 0).first, g.py(1e300), 3);
+    EXPECT_NEAR(redExtent(image, g.px(1), 0).second, g.py(-1e300), 3);
+}
+
+class ChartFiles : public testsupport::PolishTest {
+protected:
+    QByteArray svgOf(const ChartData &data, const ChartOptions &o, QSize size = QSize(1280, 800))
+    {
+        writeChartFile(data, o, path("w.svg"), ChartFormat::Svg, size);
+        return testsupport::readBytes(path("w.svg"));
+    }
+    qint64 sizeOf(const ChartData &data, const ChartOptions &o, ChartFormat format, QSize size = QSize(1280, 800))
+    {
+        writeChartFile(data, o, path("w"), format, size);
+        return QFileInfo(path("w")).size();
+    }
+};
+
+TEST_F(ChartFiles, RefuseSizesBeyondTheLimitsBeforeDrawing)
+{
+    const ChartData data = textChart({"a"}, {{1}});
+    const struct {
+        QSize size;
+        bool fits;
+    } cases[] = {
+        {{100, 100}, true},    {{10000, 2500}, true},  {{2500, 10000}, true}, {{5000, 5000}, true},
+        {{99, 100}, false},    {{100, 99}, false},     {{10001, 100}, false}, {{100, 10001}, false},
+        {{5001, 5000}, false}, {{20000, 20000}, false}, {{0, 0}, false},      {{-1, 500}, false},
+    };
+    for (const auto &c : cases) {
+        if (c.fits) {
+            EXPECT_NO_THROW(checkChartSize(c.size)) << c.size.width() << "x" << c.size.height();
+            continue;
+        }
+        for (const ChartFormat format : {ChartFormat::Png, ChartFormat::Svg, ChartFormat::Pdf})
+            EXPECT_THROW(writeChartFile(data, ChartOptions(), path("w"), format, c.size), EChartError) << c.size.width();
+    }
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty()) << "no file and no temporary";
+    try {
+        checkChartSize(QSize(20000, 20000));
+    } catch (const EChartError &e) {
+        EXPECT_EQ(e.message(), QStringLiteral("Rozmiar wykresu 20000x20000 jest poza zakresem: każdy bok od 100 do 10 000 pikseli, "
+                                              "razem najwyżej 25 000 000 pikseli, np. 5000x5000"));
+    }
+}
+
+TEST_F(ChartFiles, ALineIsOnePathOfAtMostTwoPointsAPixelColumn)
+{
+    const struct {
+        std::function<double(int, int)> value;
+        int most; // points of the path
+    } cases[] = {
+        {noise, 2 * 1280},
+        // Level stretches keep their ends: two, and two about each of a spike's sides.
+        {[](int, int) { return 5.0; }, 2},
+        {[](int, int c) { return c == 5000 ? 9 : 5.0; }, 8},
+    };
+    for (const auto &c : cases) {
+        const ChartData data = manyPoints(1, 10000, c.value);
+        for (const bool threeD : {false, true}) {
+            const std::vector<int> lines = polylinesIn(svgOf(data, options(ChartOptions::Shape::Lines, threeD)), Qt::red);
+            ASSERT_EQ(lines.size(), 1u) << c.most << " " << threeD;
+            EXPECT_LE(lines[0], c.most) << threeD;
+            EXPECT_GE(lines[0], 2) << threeD;
+        }
+    }
+}
+
+TEST_F(ChartFiles, GrowWithTheirPictureNotWithThePointsTheyShow)
+{
+    // Series of values that jump about over years of days, as users chart them: five times the
+    // points give a file less than twice as large (it grew with the points, to a gigabyte of SVG
+    // for 300 series), and a file stays within some hundred bytes a series and pixel column,
+    // marks and all.
+    const QSize size(800, 500);
+    for (int look = 0; look < kLooks; ++look) {
+        for (const ChartFormat format : {ChartFormat::Svg, ChartFormat::Pdf}) {
+            ChartOptions o = looks(look);
+            const qint64 few = sizeOf(manyPoints(20, 1500, noise), o, format, size);
+            const qint64 many = sizeOf(manyPoints(20, 7500, noise), o, format, size);
+            EXPECT_LT(many, few * 2) << look << " " << int(format);
+            o.marks = true;
+            EXPECT_LT(sizeOf(manyPoints(20, 7500, noise), o, format, size), 20 * size.width() * 250) << look << " " << int(format);
+        }
+    }
+}
+
+TEST_F(ChartFiles, MarksCoveredByLaterOnesAreLeftOut)
+{
+    // A mark a day over years: those the later ones cover are not written, the one that stands
+    // out is.
+    const ChartData data = manyPoints(1, 10000, [](int, int c) { return c == 6000 ? 1234.5 : 0; });
+    ChartOptions o = options(ChartOptions::Shape::Lines, false);
+    o.marks = true;
+    const QByteArray svg = svgOf(data, o);
+    EXPECT_TRUE(svg.contains(">1 234,5</text>"));
+    EXPECT_LT(svg.count("<text"), 1000);
+    EXPECT_GT(svg.count(">0</text>"), 50) << "the level run still shows as a row of marks";
+}
+
+TEST_F(ChartFiles, TicksOfTinyValuesShowTheirDecimals)
+{
+    const QByteArray svg = svgOf(textChart({"a", "b"}, {{1e-7, 3e-7}}), ChartOptions());
+    for (const char *tick : {">0</text>", ">5E-8</text>", ">1,5E-7</text>", ">3E-7</text>"})
+        EXPECT_TRUE(svg.contains(tick)) << tick;
+    const QByteArray hundredths = svgOf(textChart({"a", "b"}, {{0.01, 0.03}}), ChartOptions());
+    EXPECT_TRUE(hundredths.contains(">0,005</text>"));
+}
+
 
 TEST_F(ChartFiles, AreWrittenAsPngSvgAndPdf)
 {
