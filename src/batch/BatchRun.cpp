@@ -46,18 +46,30 @@ QString missingParam(const QString &name)
     return QStringLiteral("Brak wartości parametru %1: podaj --param %1=WARTOŚĆ").arg(name);
 }
 
-const QString kMissingDate = QStringLiteral("Zapytanie zawiera znaczniki daty: podaj --date DATA");
+// The refusal of a marker date that no option gives, saying which text holds the markers.
+QString missingDate(const RunState *state)
+{
+    const QString ask = QStringLiteral(" zawiera znaczniki daty: podaj --date DATA");
+    switch (state ? state->datePlace() : DatePlace::Statement) {
+    case DatePlace::ReportTitle: return QStringLiteral("Tytuł wydruku \"%1\"").arg(state->dateText()) + ask;
+    case DatePlace::ExportName: return QStringLiteral("Nazwa pliku \"%1\"").arg(state->dateText()) + ask;
+    case DatePlace::Statement: break;
+    }
+    return QStringLiteral("Zapytanie") + ask;
+}
 
 // The prompts answered from the command line.
 class CommandLinePrompter : public Prompter {
 public:
     explicit CommandLinePrompter(const BatchOptions &options) : m_options(options) {}
+    // The run state whose marker dates this prompter answers.
+    void answerFor(const RunState &state) { m_state = &state; }
 
     std::optional<QDate> askDate(const QString &parameter, const QString &, const QDate &) override
     {
         if (parameter.isEmpty()) {
             if (!m_options.date)
-                throw Exception(kMissingDate);
+                throw Exception(missingDate(m_state));
             return parseDate(*m_options.date, QStringLiteral("--date"));
         }
         return parseDate(answer(parameter), parameter);
@@ -80,6 +92,7 @@ private:
     }
 
     const BatchOptions &m_options;
+    const RunState *m_state = nullptr;
 };
 
 // A run without a screen is silent but for its messages, which go to standard error.
@@ -91,14 +104,27 @@ public:
 
 // Every question the steps would ask must have its answer, every answer must convert, and all the
 // steps must be possible, before anything runs.
-void checkSteps(const std::vector<RunStep> &steps, Prompter &answers, const QString &directory)
+// A text with date markers that a command settles after its run: an export name, a report title.
+struct DatedText {
+    QString text;
+    DatePlace place;
+};
+
+// Asks every question the run and what follows it would ask, so that a missing answer stops the
+// command before anything runs.
+void checkSteps(const std::vector<RunStep> &steps, const std::vector<DatedText> &after, CommandLinePrompter &answers,
+                const QString &directory)
 {
     RunState scratch(answers, directory);
+    answers.answerFor(scratch);
     scratch.beginRun();
     for (const RunStep &step : steps) {
         if (const std::optional<QStringList> lines = scratch.prepare(step.lines))
             scratch.askParameters(*lines);
+        scratch.ustalDate(step.exportName, DatePlace::ExportName);
     }
+    for (const DatedText &dated : after)
+        scratch.ustalDate(dated.text, dated.place);
 }
 
 QStringList readSqlFile(const QString &name)
@@ -189,19 +215,23 @@ struct BatchSession {
     BatchSession(const QString &catalogueDirectory, const BatchOptions &options)
         : answers(options), session(paths::join(catalogueDirectory, QueryCatalogue::fileNameInDirectory), answers, events)
     {
+        answers.answerFor(session.runState());
     }
 
-    // "&Wykonaj" on the title, or "Testuj SQL" on the file's text, once every answer is checked.
-    void run(const QString &command, const QString &target)
+    // "&Wykonaj" on the title, or "Testuj SQL" on the file's text, once every answer is checked,
+    // those of the texts settled after the run included.
+    void run(const QString &command, const QString &target, const std::vector<DatedText> &after = {})
     {
         const QString &directory = session.catalogue().directory();
         if (command == QLatin1String("sql")) {
             const QStringList lines = readSqlFile(target);
-            checkSteps({{lines, QString()}}, answers, directory);
+            checkSteps({{lines, QString()}}, after, answers, directory);
+            answers.answerFor(session.runState());
             session.testSql(lines);
             return;
         }
-        checkSteps(session.runner().plan(target), answers, directory);
+        checkSteps(session.runner().plan(target), after, answers, directory);
+        answers.answerFor(session.runState());
         session.runTitle(target);
     }
 
@@ -231,7 +261,10 @@ int runQuery(const QString &catalogueDirectory, const QString &command, const Ba
                          .arg(command, command == QLatin1String("run") ? QStringLiteral("TITLE") : QStringLiteral("FILE")));
     BatchSession batch(catalogueDirectory, options);
     try {
-        batch.run(command, options.words.first());
+        std::vector<DatedText> after;
+        if (options.exportName)
+            after.push_back({*options.exportName, DatePlace::ExportName});
+        batch.run(command, options.words.first(), after);
         // "Utwórz plik" after the run, on the result as the run left it.
         if (options.exportName)
             batch.session.dajPlik(*options.exportName);
@@ -251,7 +284,7 @@ int writeReport(const QString &catalogueDirectory, const BatchOptions &options)
     BatchSession batch(catalogueDirectory, options);
     const QString &title = options.words.first();
     try {
-        batch.run(QStringLiteral("run"), title);
+        batch.run(QStringLiteral("run"), title, {{title, DatePlace::ReportTitle}});
         const std::unique_ptr<ReportDocument> report = batch.session.report(title);
         for (const QString &warning : report->warnings())
             printError(warning);

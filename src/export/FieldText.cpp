@@ -2,7 +2,9 @@
 
 #include "db/Field.h"
 #include "platform/CodePage.h"
+#include "platform/Errors.h"
 #include "platform/RegionalSettings.h"
+#include "platform/TextHelpers.h"
 
 #include <charconv>
 
@@ -40,6 +42,27 @@ bool appendEncoded(QByteArray &out, const QString &text)
 }
 
 } // namespace
+
+bool hasValidText(const Field &field, qsizetype row)
+{
+    const ColumnStore &column = field.column();
+    if (field.isNullAt(row) || column.storage() != ColumnStore::Storage::Text)
+        return true;
+    qsizetype length = 0;
+    const char *bytes = column.textData(row, length);
+    return text::isValidUtf8(bytes, length);
+}
+
+void refuseFieldText(const Field &field, qsizetype row, int number)
+{
+    const QString where = QStringLiteral("\r\nTekstu pola %1 w rekordzie %2 nie można zapisać w pliku: ")
+                              .arg(field.fieldName())
+                              .arg(number + 1);
+    if (!hasValidText(field, row))
+        throw EConvertError(where + QStringLiteral("zawiera bajty, które nie są poprawnym tekstem (UTF-8)"));
+    throw EConvertError(where + QStringLiteral("znaku \"%1\" nie ma w stronie kodowej Windows-1250")
+                                    .arg(cp1250::firstUnencodable(field.asStringAt(row))));
+}
 
 bool appendFieldText(QByteArray &out, const Field &field, qsizetype row)
 {

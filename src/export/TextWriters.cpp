@@ -20,15 +20,6 @@ char separatorByte()
     return static_cast<char>(byte);
 }
 
-[[noreturn]] void refuseText(const QString &field, int number, const QString &text)
-{
-    throw EConvertError(QStringLiteral("\r\nTekstu pola %1 w rekordzie %2 nie można zapisać w pliku: znaku \"%3\" nie ma "
-                                       "w stronie kodowej Windows-1250")
-                            .arg(field)
-                            .arg(number + 1)
-                            .arg(cp1250::firstUnencodable(text)));
-}
-
 // The cell appended from start, right-aligned in width characters: blanks in front, or only its
 // last characters when longer.
 void padCellLeft(QByteArray &out, qsizetype start, int width)
@@ -69,7 +60,7 @@ void TextWriter::appendText(const DataSet &data, int field, qsizetype row, int n
 {
     const Field &f = *data.field(field);
     if (!appendFieldText(out(), f, row))
-        refuseText(f.fieldName(), number, f.asStringAt(row));
+        refuseFieldText(f, row, number);
 }
 
 void TextWriter::appendName(const DataSet &data, int field)

@@ -49,6 +49,56 @@ QString removeBlanks(const QString &s)
     return result;
 }
 
+bool isValidUtf8(const char *bytes, qsizetype length)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes);
+    const auto *end = p + length;
+    while (p < end) {
+        const unsigned char c = *p;
+        if (c < 0x80) {
+            ++p;
+            continue;
+        }
+        int more = 0;
+        unsigned low = 0x80, high = 0xBF; // the allowed range of the second byte
+        if (c >= 0xC2 && c <= 0xDF) {
+            more = 1;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            more = 2;
+            low = c == 0xE0 ? 0xA0 : 0x80;
+            high = c == 0xED ? 0x9F : 0xBF;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            more = 3;
+            low = c == 0xF0 ? 0x90 : 0x80;
+            high = c == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return false;
+        }
+        if (end - p <= more || p[1] < low || p[1] > high)
+            return false;
+        for (int i = 2; i <= more; ++i) {
+            if (p[i] < 0x80 || p[i] > 0xBF)
+                return false;
+        }
+        p += more + 1;
+    }
+    return true;
+}
+
+const QString &plural(qint64 count, const QString &one, const QString &few, const QString &many)
+{
+    const qint64 n = count < 0 ? -count : count;
+    if (n == 1)
+        return one;
+    const qint64 units = n % 10, tens = n % 100;
+    return units >= 2 && units <= 4 && (tens < 12 || tens > 14) ? few : many;
+}
+
+QString counted(qint64 count, const QString &one, const QString &few, const QString &many)
+{
+    return QString::number(count) + QLatin1Char(' ') + plural(count, one, few, many);
+}
+
 namespace {
 
 bool isDigitPlace(char c)

@@ -19,6 +19,16 @@ QString centerText(const QString &s, const QString &p, int w);
 // s without blanks.
 QString removeBlanks(const QString &s);
 
+// Whether the bytes are well-formed UTF-8: no stray, overlong or surrogate sequences, nothing
+// beyond U+10FFFF.
+bool isValidUtf8(const char *bytes, qsizetype length);
+
+// The Polish noun that goes with a count: one for 1 ("1 kolumna"), few for counts ending in 2 to 4
+// but not 12 to 14 ("22 kolumny"), many for the rest ("5 kolumn", "12 kolumn").
+const QString &plural(qint64 count, const QString &one, const QString &few, const QString &many);
+// The count and its noun: "256 kolumn".
+QString counted(qint64 count, const QString &one, const QString &few, const QString &many);
+
 // The decimal picture format: "0" a digit always written, "#" a digit written only when
 // significant, the first "." the regional decimal separator, any other character written where it
 // stands. Integer digits beyond the picture's places all go to its first digit place. A number is

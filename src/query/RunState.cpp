@@ -117,10 +117,12 @@ QString RunState::wstawKatalog(QString line) const
     return line.replace(QLatin1String(".."), m_directory);
 }
 
-bool RunState::ustalDate(const QString &text)
+bool RunState::ustalDate(const QString &text, DatePlace place)
 {
     if (!hasDateMarker(text))
         return false;
+    m_dateText = text;
+    m_datePlace = place;
     // A run asks once; so does anything needing the date before any date was given.
     if (m_askDate || !m_markerDate.isValid()) {
         m_markerDate = zapytajDate(QStringLiteral("Podaj datę"), m_markerDate);

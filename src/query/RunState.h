@@ -10,6 +10,9 @@
 
 class Query;
 
+// Where a text with date markers comes from, so that a front-end that cannot ask can say which.
+enum class DatePlace { Statement, ReportTitle, ExportName };
+
 // The state a run keeps between its statements, and the rules that fill a statement in before it
 // runs: the marker date that replaces "dd", "mm", "rr" and "rrrr" in statements, titles and file
 // names (asked at most once per run), the parameter values and their summary, and the folder
@@ -39,7 +42,10 @@ public:
 
     // False when the text holds no date marker; otherwise makes the marker date ready (asking for
     // it when the run has not yet, or when no date was ever given) and returns true.
-    bool ustalDate(const QString &text);
+    bool ustalDate(const QString &text, DatePlace place = DatePlace::Statement);
+    // The text whose markers are being settled, and where it comes from.
+    const QString &dateText() const { return m_dateText; }
+    DatePlace datePlace() const { return m_datePlace; }
     // The text with every date marker replaced by the prepared parts of the marker date.
     QString wstawDate(QString text) const;
     // The date dialog with its default (today when invalid); EAbort when it was closed without OK.
@@ -57,6 +63,8 @@ private:
     QDate m_markerDate;
     QString m_day, m_month, m_year, m_shortYear;
     QString m_summary;
+    QString m_dateText;
+    DatePlace m_datePlace = DatePlace::Statement;
 };
 
 // Whether the text holds "dd", "mm" or "rr" (lower case, anywhere).

@@ -105,7 +105,7 @@ std::unique_ptr<ReportDocument> Session::report(const QString &title)
         throw EAbort();
     }
     QString caption = title;
-    if (m_runState->ustalDate(title))
+    if (m_runState->ustalDate(title, DatePlace::ReportTitle))
         caption = m_runState->wstawDate(title);
     const std::vector<FieldDef> fields = m_result->fieldDefs();
     ReportLayout layout = layOutReport(fields, readReportSettings(*m_catalogue, title, fields), caption,
@@ -123,7 +123,7 @@ void Session::dajPlik(QString name)
             return;
         name = *typed;
     }
-    if (m_runState->ustalDate(name))
+    if (m_runState->ustalDate(name, DatePlace::ExportName))
         name = m_runState->wstawDate(name);
     Busy busy(*this);
     writeExport(*m_result, name);

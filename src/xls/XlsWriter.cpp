@@ -50,6 +50,15 @@ double decodeRk(quint32 rk)
 
 namespace {
 
+// A string's length goes into 8 or 16 bits: a longer one would be read back cut.
+void checkLength(const QString &text, int limit)
+{
+    if (text.size() > limit)
+        throw XlsError(QStringLiteral("A string of %1 characters is longer than the %2 an Excel file holds")
+                           .arg(text.size())
+                           .arg(limit));
+}
+
 // The record stream of the Workbook stream, built in memory so that lengths and offsets can be
 // filled in after the fact.
 class RecordStream {
@@ -94,6 +103,7 @@ public:
 
     void string(const SharedString &entry)
     {
+        checkLength(entry.text, 0xFFFF);
         if (room() <= 15)
             begin(biff::CONTINUE);
         const bool compressed = fitsCompressed(entry.text);
@@ -167,6 +177,7 @@ RecordData bof(int type, bool mac)
 
 RecordData shortString(const QString &text, int countBytes)
 {
+    checkLength(text, countBytes == 1 ? 0xFF : 0xFFFF);
     const bool compressed = fitsCompressed(text);
     RecordData d;
     if (countBytes == 1)

@@ -146,6 +146,8 @@ TEST_F(Batch, UnansweredOrBadAnswersRunNothing)
         {{"run", "Faktury z okresu", "--param", "dataOd=2026-13-01", "--param", "dataDo=2026-01-31"},
          "'2026-13-01' nie jest poprawną datą (dataOd)\n"},
         {{"run", "Sprzedaż w miesiącu mm.rrrr"}, "Zapytanie zawiera znaczniki daty: podaj --date DATA.\n"},
+        {{"run", "Klienci według miast", "--export", "klienci_mm.txt"},
+         "Nazwa pliku \"klienci_mm.txt\" zawiera znaczniki daty: podaj --date DATA.\n"},
         {{"run", "Nie ma takiego"}, "Brak pliku z treścią SQL Nie ma takiego\n"},
     };
     for (const Case &c : cases) {
@@ -204,6 +206,35 @@ TEST_F(Batch, ReportWritesThePdfOfTheRunWithoutADisplay)
         EXPECT_EQ(batch(arguments), 2) << arguments.join(' ').toStdString();
         EXPECT_TRUE(err.contains(QStringLiteral("usage:")));
     }
+}
+
+TEST_F(Batch, ReportsSayWhatDoesNotPrintAsLaidOutAndRefuseImpossibleLayouts)
+{
+    QueryCatalogue catalogue(path(QStringLiteral("sqls.ini")));
+    EntryForm form;
+    form.title = QStringLiteral("Wąskie kwoty dd");
+    form.sql = {QStringLiteral("SELECT -5000000000.25 AS KWOTA, 1e300 AS OGROM")};
+    form.fontSizeText = QStringLiteral("8");
+    form.rowHeightText = QStringLiteral("4,5");
+    form.fields = {{"KWOTA", "15", ""}, {"OGROM", "15", ""}};
+    catalogue.saveEntry(form);
+    ASSERT_EQ(batch({"report", "Wąskie kwoty dd", "--pdf", "w.pdf"}), 1);
+    EXPECT_EQ(err, QStringLiteral("Tytuł wydruku \"Wąskie kwoty dd\" zawiera znaczniki daty: podaj --date DATA.\n"));
+    ASSERT_EQ(batch({"report", "Wąskie kwoty dd", "--pdf", "w.pdf", "--date", "2026-12-11"}), 0) << err.toStdString();
+    EXPECT_EQ(err, QStringLiteral("Wartości wydrukowane mniejszą czcionką, bo nie mieszczą się w kolumnach: KWOTA\n"
+                                  "Wartości zastąpione znakami \"#\", bo nie mieszczą się w kolumnach: OGROM\n"));
+    QByteArray text;
+    ASSERT_EQ(testsupport::run("pdftotext", {"-layout", path("w.pdf"), "-"}, &text), 0);
+    EXPECT_TRUE(text.contains("Wąskie kwoty 11")) << text.toStdString();
+    EXPECT_TRUE(text.contains("-5000000000,25")) << text.toStdString();
+
+    // A row height of 0 from a hand-edited catalogue prints nothing.
+    catalogue.ini().writeString(QStringLiteral("UKLAD"), QStringLiteral("Wąskie kwoty dd_WYS"), QStringLiteral("0"));
+    QFile::remove(path("w.pdf"));
+    EXPECT_EQ(batch({"report", "Wąskie kwoty dd", "--pdf", "w.pdf", "--date", "2026-12-11"}), 1);
+    EXPECT_EQ(err, QStringLiteral("\r\nWysokość wiersza w układzie wydruku \"Wąskie kwoty dd\" (klucz Wąskie kwoty dd_WYS w "
+                                  "sekcji [UKLAD]) wynosi 0 mm, a musi wynosić od 2 do 50 mm.\n"));
+    EXPECT_FALSE(QFile::exists(path("w.pdf")));
 }
 
 TEST_F(Batch, ChartWritesPngSvgAndPdfWithoutADisplay)

@@ -199,4 +199,75 @@ TEST_F(ResultExport, AResultLargerThanASheetIsRefusedBeforeAnythingIsWritten)
     EXPECT_TRUE(tool("xlsdump.py", {path("pelny.xls")}).startsWith(QStringLiteral("'Sheet 1' 65536 1")));
 }
 
+TEST_F(ResultExport, XlsKeepsEveryIntegerAndTextOrRefusesIt)
+{
+    // An INTEGER column holds 64 bits: no value may wrap to 32.
+    database.execute(QStringLiteral("CREATE TEMP TABLE liczby (I INTEGER)"));
+    database.execute(QStringLiteral("INSERT INTO liczby VALUES (5000000000), (-2147483649), (9007199254740993), (2147483647)"));
+    open({"SELECT * FROM liczby"});
+    writeExport(result, "duze.xls");
+    EXPECT_EQ(tool("xlsdump.py", {path("duze.xls")}),
+              QStringLiteral("'Sheet 1' 5 1\n[(1, 'I')]\n[(2, 5000000000.0)]\n[(2, -2147483649.0)]\n"
+                             "[(1, '9007199254740993')]\n[(2, 2147483647.0)]"));
+
+    // A text of Excel's 32,767 characters is kept; one more, bytes that are no text, or an
+    // infinite float are refused naming field and record, and nothing is written.
+    open({"SELECT 1 AS NR, printf('%.*c', 32767, 'x') AS T"});
+    writeExport(result, "pelna.xls");
+    EXPECT_EQ(tool("xlsdump.py", {path("pelna.xls"), "--column", "1"}).size(), 2 + 32767); // "T", a line end, the text
+    const struct {
+        const char *sql, *message;
+    } refusals[] = {
+        {"SELECT 1 AS NR, 'a' AS T UNION ALL SELECT 2, printf('%.*c', 65536, 'x')",
+         "\r\nTekst pola T w rekordzie 2 ma 65536 znaków, a komórka arkusza mieści najwyżej 32 767 (dłuższego nie "
+         "wczyta Excel). Zapisz wynik do pliku .CSV lub .TXT."},
+        {"SELECT 1 AS NR, printf('%.*c', 100002, 'x') AS T",
+         "\r\nTekst pola T w rekordzie 1 ma 100002 znaki, a komórka arkusza mieści najwyżej 32 767 (dłuższego nie "
+         "wczyta Excel). Zapisz wynik do pliku .CSV lub .TXT."},
+        {"SELECT 1 AS NR, CAST(x'41FF42' AS TEXT) AS T",
+         "\r\nTekstu pola T w rekordzie 1 nie można zapisać w pliku: zawiera bajty, które nie są poprawnym tekstem (UTF-8)"},
+        {"SELECT 1 AS NR, CAST(1e308 * 10 AS FLOAT) AS T",
+         "\r\nWartości pola T w rekordzie 1 (INF) nie można zapisać w pliku XLS: arkusz przechowuje tylko liczby skończone"},
+    };
+    for (const auto &r : refusals) {
+        open({QString::fromUtf8(r.sql)});
+        try {
+            writeExport(result, "zly.xls");
+            ADD_FAILURE() << r.sql;
+        } catch (const EConvertError &e) {
+            EXPECT_EQ(e.message(), QString::fromUtf8(r.message));
+        }
+        EXPECT_FALSE(QFile::exists(path("zly.xls")));
+    }
+}
+
+TEST_F(ResultExport, BytesThatAreNoTextAreRefusedByEveryExport)
+{
+    for (const char *name : {"zly.txt", "zly.csv", "zly.xls", "zly.dbf", "zly.db"}) {
+        open({"SELECT 1 AS NR, CAST(x'41FF42' AS TEXT) AS T"});
+        EXPECT_THROW(writeExport(result, name), Exception) << name;
+        EXPECT_FALSE(QFile::exists(path(name))) << name;
+    }
+}
+
+TEST_F(ResultExport, AmountsOfEveryMagnitudeInTxtAndCsv)
+{
+    open({"SELECT CAST(-5000000000.25 AS FLOAT) AS K UNION ALL SELECT 1e15 UNION ALL SELECT -9.3e14 "
+          "UNION ALL SELECT 1e308 * 10 UNION ALL SELECT 0.005 UNION ALL SELECT -0.004"});
+    const QByteArray txt = exported("duze.txt");
+    EXPECT_EQ(txt, QByteArray("       K       \r\n"
+                              " -5000000000,25\r\n"
+                              "1000000000 000 000,00\r\n"
+                              "-930000000000000,00\r\n"
+                              "            INF\r\n"
+                              "           0,00\r\n"
+                              "           0,00\r\n"
+                              "            INF")
+                       + QByteArray(150, ' ') + "\r\n");
+    open({"SELECT CAST(-5000000000.25 AS FLOAT) AS K UNION ALL SELECT 1e15 UNION ALL SELECT -9.3e14"});
+    EXPECT_EQ(exported("duze.csv"), QByteArray("K;\r\n-5000000000,25;\r\n1000000000000000,00;\r\n-930000000000000,00;\r\n"
+                                               "69994999999999,75")
+                                        + QByteArray(150, ' ') + "\r\n");
+}
+
 } // namespace

@@ -24,6 +24,19 @@ TEST(TextHelpers, PaddingRepeatingAndCentring)
     EXPECT_EQ(text::removeBlanks(" 1 234 567,50 "), QStringLiteral("1234567,50"));
 }
 
+TEST(TextHelpers, CountsTakeThePolishFormOfTheirNoun)
+{
+    const std::pair<qint64, const char *> cases[] = {
+        {0, "0 kolumn"}, {1, "1 kolumna"}, {2, "2 kolumny"}, {4, "4 kolumny"}, {5, "5 kolumn"}, {11, "11 kolumn"},
+        {12, "12 kolumn"}, {14, "14 kolumn"}, {21, "21 kolumn"}, {22, "22 kolumny"}, {24, "24 kolumny"},
+        {25, "25 kolumn"}, {101, "101 kolumn"}, {112, "112 kolumn"}, {122, "122 kolumny"}, {256, "256 kolumn"},
+        {1002, "1002 kolumny"}, {-3, "-3 kolumny"},
+    };
+    for (const auto &[count, text] : cases)
+        EXPECT_EQ(text::counted(count, "kolumna", "kolumny", "kolumn"), QString::fromUtf8(text)) << count;
+    EXPECT_EQ(text::plural(3, "wiersz", "wiersze", "wierszy"), QStringLiteral("wiersze"));
+}
+
 struct AmountCase {
     const char *picture;
     double value;
