@@ -16,6 +16,10 @@ void printReportWithDialog(const ReportDocument &report, QWidget *parent)
     if (dialog.exec() != QDialog::Accepted)
         return;
     // All pages, or the range chosen in the dialog.
-    const int from = printer.fromPage(), to = printer.toPage();
-    report.print(printer, from > 0 ? from - 1 : 0, to > 0 ? to - 1 : -1);
+    const int from = printer.fromPage() > 0 ? printer.fromPage() - 1 : 0, to = printer.toPage() > 0 ? printer.toPage() - 1 : -1;
+    // Printed to a file, the file is written as every other: whole, or not at all.
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
+        report.writePdf(printer.outputFileName(), from, to);
+    else
+        report.print(printer, from, to);
 }

@@ -197,14 +197,14 @@ void ReportDocument::print(QPagedPaintDevice &device, int first, int last) const
     }
 }
 
-void ReportDocument::writePdf(const QString &path) const
+void ReportDocument::writePdf(const QString &path, int first, int last) const
 {
-    fileaccess::writeThroughTemporary(path, [this](fileaccess::TemporaryFile &file) {
+    fileaccess::writeThroughTemporary(path, [&](fileaccess::TemporaryFile &file) {
         QPdfWriter writer(&file);
         writer.setCreator(QStringLiteral("Kwerix"));
         writer.setTitle(title());
         writer.setPageLayout(pageLayout());
-        print(writer);
+        print(writer, first, last);
     });
 }
 

@@ -46,8 +46,9 @@ public:
     // Paints every page (or those from first to last) into the device, a new page before each but
     // the first. The device must have this document's page layout.
     void print(QPagedPaintDevice &device, int first = 0, int last = -1) const;
-    // Writes the report as a PDF file, through a temporary file in the target's folder.
-    void writePdf(const QString &path) const;
+    // Writes the report (or its pages from first to last) as a PDF file, through a temporary file
+    // in the target's folder.
+    void writePdf(const QString &path, int first = 0, int last = -1) const;
 
 private:
     struct Pixels;
