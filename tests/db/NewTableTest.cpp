@@ -183,7 +183,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "Pole N, rekord 1: liczba -1E19 zapisana cyframi ma 21 znaków, a pole liczbowe tabeli dBASE mieści "
                     "najwyżej 20. Zaokrąglij ją w zapytaniu."},
         RefusalCase{"SELECT 1.5e-19 AS N", "a.dbf",
-                    "Pole N, rekord 1: liczba 1,5E-19 zapisana cyframi ma 22 znaków, a pole liczbowe tabeli dBASE mieści "
+                    "Pole N, rekord 1: liczba 1,5E-19 zapisana cyframi ma 22 znaki, a pole liczbowe tabeli dBASE mieści "
                     "najwyżej 20. Zaokrąglij ją w zapytaniu."},
         RefusalCase{"SELECT -12345.5 AS N UNION ALL SELECT 2.0 / 3", "a.dbf",
                     "Pole N, rekord 2: liczba 0,666666666666667 nie zmieści się w jednym polu z wcześniejszymi liczbami "

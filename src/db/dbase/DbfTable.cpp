@@ -6,6 +6,7 @@
 #include "platform/FileAccess.h"
 #include "platform/Numbers.h"
 #include "platform/Paths.h"
+#include "platform/TextHelpers.h"
 
 #include <QDate>
 #include <QFile>
@@ -933,6 +934,11 @@ QString shownNumber(const Cell &number)
     return number.kind == Cell::Integer ? QString::number(number.i) : numbers::formatFloat(number.r);
 }
 
+QString characters(int count)
+{
+    return text::counted(count, QStringLiteral("znak"), QStringLiteral("znaki"), QStringLiteral("znaków"));
+}
+
 } // namespace
 
 FieldDef DbfTable::fitField(const QString &path, FieldDef field, const FieldValues &values)
@@ -952,15 +958,18 @@ FieldDef DbfTable::fitField(const QString &path, FieldDef field, const FieldValu
                                             .arg(shownNumber(*number)));
         const NumberExtent own = extentOf(fixedText(*number));
         if (own.width() > kMaxNumberWidth)
-            refuseValue(path, field, r, QStringLiteral("liczba %1 zapisana cyframi ma %2 znaków, a pole liczbowe tabeli dBASE "
+            refuseValue(path, field, r, QStringLiteral("liczba %1 zapisana cyframi ma %2, a pole liczbowe tabeli dBASE "
                                                        "mieści najwyżej %3. Zaokrąglij ją w zapytaniu.")
-                                            .arg(shownNumber(*number)).arg(own.width()).arg(kMaxNumberWidth));
+                                            .arg(shownNumber(*number), characters(own.width()))
+                                            .arg(kMaxNumberWidth));
         const NumberExtent column{std::max(need.whole, own.whole), std::max(need.places, own.places)};
         if (column.width() > kMaxNumberWidth)
             refuseValue(path, field, r, QStringLiteral("liczba %1 nie zmieści się w jednym polu z wcześniejszymi liczbami tej "
-                                                       "kolumny: razem potrzebują %2 znaków przed przecinkiem i %3 po nim, a "
+                                                       "kolumny: razem potrzebują %2 przed przecinkiem i %3 po nim, a "
                                                        "pole liczbowe tabeli dBASE mieści najwyżej %4. Zaokrąglij je w zapytaniu.")
-                                            .arg(shownNumber(*number)).arg(column.whole).arg(column.places).arg(kMaxNumberWidth));
+                                            .arg(shownNumber(*number), characters(column.whole))
+                                            .arg(column.places)
+                                            .arg(kMaxNumberWidth));
         need = column;
     }
     // The source's places stay where they fit: amounts keep their two decimals.
