@@ -202,6 +202,7 @@ TEST_F(DbTest, RefusedValuesLeaveTheFileAsItWas)
         {"UPDATE \"klienci.dbf\" SET MIASTO = 'Nazwa dłuższa niż dwadzieścia znaków'", "longer than the field"},
         {"UPDATE \"klienci.dbf\" SET ILOSC = 123456", "does not fit"},
         {"UPDATE \"klienci.dbf\" SET OD = 'jutro'", "not a date"},
+        {"UPDATE \"klienci.dbf\" SET UWAGI = 'koniec' || char(26) || 'i dalej'", "the byte 0x1A, which ends a dBASE III memo"},
     };
     for (const auto &c : cases) {
         try {

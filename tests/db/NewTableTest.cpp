@@ -195,6 +195,9 @@ INSTANTIATE_TEST_SUITE_P(
                     "Pole N, rekord 2: wartości -INF nie można zapisać w tabeli dBASE: nie jest liczbą skończoną."},
         RefusalCase{"SELECT SALDO FROM \"klienci.dbf\" WHERE ILOSC = 7 UNION ALL SELECT 'dużo'", "a.dbf",
                     "Pole SALDO, rekord 2: 'dużo' nie jest liczbą."},
+        RefusalCase{"SELECT 'ab' || char(26) || substr(hex(zeroblob(200)), 1, 300) AS M", "a.dbf",
+                    "Pole M, rekord 1: wartość zawiera bajt 0x1A (Ctrl+Z), którym plik memo tabeli dBASE kończy wpis: "
+                    "reszta by przepadła. Tabela Paradox (.db) przechowuje ją w całości."},
         RefusalCase{"SELECT 9223372036854775807 AS N", "a.db",
                     "Pole N, rekord 1: liczby całkowitej 9223372036854775807 nie można zapisać w tabeli Paradox bez "
                     "zmiany: jej pole liczbowe przechowuje dokładnie liczby całkowite tylko do 2^53 (9007199254740992). "
@@ -282,6 +285,14 @@ TEST_F(NewTable, TextsHoldingANulKeepEveryByteInBothKinds)
         const auto read = rows(QStringLiteral("SELECT hex(T), length(CAST(D AS BLOB)) FROM \"%1\"").arg(table));
         EXPECT_EQ(read, (std::vector<QStringList>{{"610062", "302"}})) << table;
     }
+}
+
+// A dBASE III memo ends at the byte 0x1A (refused there); a Paradox memo has its length.
+TEST_F(NewTable, ParadoxMemosKeepCtrlZ)
+{
+    copy("SELECT 'ab' || char(26) || substr(hex(zeroblob(200)), 1, 300) AS M", "z.db");
+    EXPECT_TRUE(pxcheck("z.db", "z.mb").contains(QStringLiteral("['ab\\x1a%1']").arg(QString(300, QLatin1Char('0')))));
+    EXPECT_EQ(rows("SELECT length(M) FROM \"z.db\""), (std::vector<QStringList>{{"303"}}));
 }
 
 TEST_F(NewTable, ATrailingDotNamesNoExtension)

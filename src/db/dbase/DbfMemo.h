@@ -16,6 +16,8 @@ public:
     const QString &path() const { return m_path; }
     // The memo stored at a block; EDBEngineError when the block lies outside the file.
     QByteArray read(qint64 block) const;
+    // Whether a memo of the kind reads back as the data: dBASE III ends a memo at its first 0x1A.
+    bool keepsWhole(const QByteArray &data) const { return m_kind != Kind::DBase3 || !data.contains('\x1A'); }
     // Appends a memo and returns its block; the content is written by save().
     qint64 append(const QByteArray &data, bool binary = false);
     bool changed() const { return m_changed; }

@@ -627,6 +627,8 @@ void encodeField(char *record, const DbfTable::Column &c, const Cell &cell, cons
             } else {
                 data = cell.bytes;
             }
+            if (!memo->keepsWhole(data))
+                refuse(QStringLiteral("the memo holds the byte 0x1A, which ends a dBASE III memo."), c, path);
             block = memo->append(data, c.nativeType != 'M');
         }
         if (isVisualFoxPro(codec.version) && c.width == 4) {
@@ -943,6 +945,15 @@ QString characters(int count)
 
 FieldDef DbfTable::fitField(const QString &path, FieldDef field, const FieldValues &values)
 {
+    if (columnFor(field).nativeType == 'M') {
+        for (qint64 r = 0; r < values.count; ++r) {
+            if (values.at(r).bytes.contains('\x1A'))
+                refuseValue(path, field, r, QStringLiteral("wartość zawiera bajt 0x1A (Ctrl+Z), którym plik memo tabeli dBASE "
+                                                           "kończy wpis: reszta by przepadła. Tabela Paradox (.db) przechowuje "
+                                                           "ją w całości."));
+        }
+        return field;
+    }
     if (!isNumericType(field.type))
         return field;
     NumberExtent need;
