@@ -15,7 +15,8 @@ public:
                        const std::function<bool(Row &)> &rows);
     static QStringList companionFiles(const QString &path);
     // A new table's field fitted to its values (TableFile::fitField): a number field as wide as
-    // the values' texts (15 significant digits) need, at most 20 characters.
+    // the values' texts (15 significant digits) need, at most 20 characters; a memo takes no value
+    // holding the byte that ends a dBASE III memo.
     static FieldDef fitField(const QString &path, FieldDef field, const FieldValues &values);
 
     Format format() const override { return Format::DBase; }

@@ -17,8 +17,9 @@ public:
     static void create(const QString &path, const std::vector<FieldDef> &fields,
                        const std::function<bool(Row &)> &rows);
     static QStringList companionFiles(const QString &path);
-    // A new table's field fitted to its values (TableFile::fitField): integers in the smallest of
-    // Short, Long and Number that holds them all, texts holding a NUL in a memo.
+    // A new table's field fitted to its values (TableFile::fitField): an integer field widened to
+    // Long or Number when its values need it, Number taking integers up to 2^53 alone; texts
+    // holding a NUL in a memo.
     static FieldDef fitField(const QString &path, FieldDef field, const FieldValues &values);
 
     Format format() const override { return Format::Paradox; }
