@@ -10,8 +10,9 @@
 enum class ChartFormat { Png, Svg, Pdf };
 
 // The sizes of a chart file in pixels: each side from kMinChartSide to kMaxChartSide, at most
-// kMaxChartArea in all. An image of the largest takes 100 MB while it is drawn and a second or two
-// to draw; the drawing costs of a vector file grow with its width.
+// kMaxChartArea in all. An image of the largest takes 100 MB while it is drawn; the largest chart
+// (kMaxSeries series over kMaxCategories days) takes a few seconds to draw at that size, and its
+// SVG some tens of MB, as a vector file grows with the picture's width and height.
 constexpr int kMinChartSide = 100;
 constexpr int kMaxChartSide = 10000;
 constexpr qint64 kMaxChartArea = 25'000'000;

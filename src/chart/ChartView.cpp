@@ -143,6 +143,8 @@ struct ChartView::Frame {
     double py(double y) const { return front.bottom() - (y - yMin) / (yMax - yMin) * front.height(); }
     // One unit of the X axis in the device's units.
     double unit() const { return front.width() / (xMax - xMin); }
+    // The front and the back wall: what the series may draw on.
+    QRectF walls() const { return front.united(front.translated(depth)); }
 };
 
 ChartView::ChartView(const ChartData &data, const ChartOptions &options, const ChartAxes &axes)
@@ -198,9 +200,10 @@ ChartView::Frame ChartView::layOut(QPainter &painter, const QRectF &area) const
     const QFontMetricsF metrics(f.font, painter.device());
     const double gap = 10 * f.u;
 
+    // Names are shortened to a quarter of the width, so that a long one leaves the chart its room.
     double legendWidth = 0;
     for (const ChartSeries &series : m_data.series)
-        legendWidth = std::max(legendWidth, metrics.horizontalAdvance(legendName(series)));
+        legendWidth = std::min(std::max(legendWidth, metrics.horizontalAdvance(legendName(series))), area.width() / 4);
     const bool legend = legendWidth > 0;
     if (legend) {
         legendWidth += 26 * f.u;
@@ -263,7 +266,7 @@ void ChartView::paint(QPainter &painter, const QRectF &area) const
     paintAxes(painter, frame);
     painter.save();
     // Series stay within the walls when zoomed or shifted.
-    painter.setClipRect(frame.front.united(frame.front.translated(frame.depth)));
+    painter.setClipRect(frame.walls());
     if (m_options.shape == ChartOptions::Shape::Bars)
         paintBars(painter, frame);
     else
@@ -584,8 +587,102 @@ void strokeLine(QPainter &painter, const QPolygonF &line, bool asPath)
     painter.drawLines(segments);
 }
 
+// Lines of many points drawn into pixels column by column, the one drawn last first. In each
+// pixel column a line covers a stretch within half its pen's width; widened by half the width,
+// it is filled as one rectangle, less what the lines drawn after it cover there and what lies
+// outside the walls. That is the line a square pen would stroke, without stroking thousands of
+// short wide segments onto pixels that later lines paint over (seconds for the largest charts).
+class LineColumns {
+public:
+    LineColumns(QPainter &painter, double pixel, const QRectF &walls)
+        : m_painter(painter), m_pixel(pixel), m_walls(walls), m_first(std::floor(walls.left() / pixel)),
+          m_covered(static_cast<size_t>(std::floor(walls.right() / pixel) - m_first) + 1)
+    {
+    }
+
+    // A line under those added before it.
+    void add(const QPolygonF &line, double width, const QColor &colour)
+    {
+        if (line.isEmpty())
+            return;
+        const double first = std::floor(line.first().x() / m_pixel);
+        const size_t count = static_cast<size_t>(std::floor(line.last().x() / m_pixel) - first) + 1;
+        std::vector<Stretch> stretches(count);
+        stretches[0].add(line.first().y());
+        for (qsizetype i = 0; i + 1 < line.size(); ++i) {
+            const QPointF a = line[i], b = line[i + 1];
+            const double dx = b.x() - a.x();
+            const auto yAt = [&](double x) { return dx > 0 ? a.y() + (b.y() - a.y()) * (x - a.x()) / dx : b.y(); };
+            // The part of the segment over each column it crosses.
+            for (double column = std::floor(a.x() / m_pixel); column <= std::floor(b.x() / m_pixel); ++column) {
+                Stretch &stretch = stretches[static_cast<size_t>(column - first)];
+                stretch.add(yAt(std::max(a.x(), column * m_pixel)));
+                stretch.add(yAt(std::min(b.x(), (column + 1) * m_pixel)));
+            }
+        }
+        const size_t reach = static_cast<size_t>(width / m_pixel / 2);
+        for (size_t column = 0; column < count; ++column) {
+            Stretch widened;
+            for (size_t near = column - std::min(column, reach); near <= std::min(count - 1, column + reach); ++near)
+                widened.add(stretches[near]);
+            const double at = first + static_cast<double>(column) - m_first;
+            if (at >= 0 && at < static_cast<double>(m_covered.size()))
+                fill(static_cast<size_t>(at), std::max(widened.top - width / 2, m_walls.top()),
+                     std::min(widened.bottom + width / 2, m_walls.bottom()), colour);
+        }
+    }
+
+private:
+    struct Stretch {
+        double top = std::numeric_limits<double>::infinity(), bottom = -std::numeric_limits<double>::infinity();
+        void add(double y)
+        {
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+        }
+        void add(const Stretch &other)
+        {
+            top = std::min(top, other.top);
+            bottom = std::max(bottom, other.bottom);
+        }
+    };
+
+    // Paints what later lines leave of a stretch of a column, and counts it as covered.
+    void fill(size_t column, double top, double bottom, const QColor &colour)
+    {
+        if (!(top < bottom))
+            return;
+        std::vector<std::pair<double, double>> &covered = m_covered[column]; // in order, apart
+        const double x = (m_first + static_cast<double>(column)) * m_pixel;
+        double from = top;
+        for (const auto &[coveredTop, coveredBottom] : covered) {
+            if (coveredTop > from)
+                m_painter.fillRect(QRectF(x, from, m_pixel, std::min(bottom, coveredTop) - from), colour);
+            from = std::max(from, coveredBottom);
+            if (from >= bottom)
+                break;
+        }
+        if (from < bottom)
+            m_painter.fillRect(QRectF(x, from, m_pixel, bottom - from), colour);
+        // The stretch joins the ones it meets.
+        auto begin = std::lower_bound(covered.begin(), covered.end(), top, [](const auto &c, double y) { return c.second < y; });
+        auto end = std::upper_bound(begin, covered.end(), bottom, [](double y, const auto &c) { return y < c.first; });
+        if (begin != end) {
+            top = std::min(top, begin->first);
+            bottom = std::max(bottom, std::prev(end)->second);
+        }
+        covered.insert(covered.erase(begin, end), {top, bottom});
+    }
+
+    QPainter &m_painter;
+    double m_pixel;
+    QRectF m_walls;
+    double m_first;
+    std::vector<std::vector<std::pair<double, double>>> m_covered; // per column of the walls
+};
+
 // A band filled with a quadrilateral per segment (the outline as a whole would cross itself at
-// every turn), as one path or one by one, and its edges and ends.
+// every turn), as one path or one by one, and its edges and ends (thin, so quick to stroke).
 void paintBand(QPainter &painter, const QPolygonF &upper, const QPolygonF &lower, const QColor &fill, const QPen &edge,
                bool asPath)
 {
@@ -606,8 +703,8 @@ void paintBand(QPainter &painter, const QPolygonF &upper, const QPolygonF &lower
         painter.drawPath(body);
     painter.setPen(edge);
     painter.setBrush(Qt::NoBrush);
-    strokeLine(painter, upper, asPath);
-    strokeLine(painter, lower, asPath);
+    painter.drawPolyline(upper);
+    painter.drawPolyline(lower);
     painter.drawLines({QLineF(upper.first(), lower.first()), QLineF(upper.last(), lower.last())});
 }
 
@@ -621,39 +718,48 @@ void ChartView::paintLines(QPainter &painter, const Frame &f) const
     const bool dense = f.unit() < 6 * f.u;
     painter.setRenderHint(QPainter::Antialiasing, !dense);
     painter.setBrush(Qt::NoBrush);
-    const double depthLength = std::hypot(f.depth.x(), f.depth.y());
     const auto [first, last] = visibleCategories(f);
-    const Qt::PenCapStyle cap = dense ? Qt::FlatCap : Qt::RoundCap;
-    const Qt::PenJoinStyle join = dense ? Qt::BevelJoin : Qt::RoundJoin;
-    for (size_t s = 0; s < count; ++s) {
-        const QColor colour = m_data.series[s].colour;
+    const auto lineOf = [&, first = first, last = last](size_t s) {
         // Each series on its own slice of the depth.
         const QPointF slice = f.depth * ((count - s - 0.5) / count);
         QPolygonF points;
         for (size_t c = first; c < last; ++c)
             points.append(QPointF(f.px(m_data.xs[c]), f.py(shownValue(s, c))) + slice);
-        const QPolygonF line = pixelLine(points, f.u);
+        return pixelLine(points, f.u);
+    };
+    // In 3D a ribbon of even thickness along the line, so that no slope thins it; its side is the
+    // same band set back along the depth by less than its thickness, darker, so that the two read
+    // as one solid ribbon.
+    const double depthLength = std::hypot(f.depth.x(), f.depth.y());
+    const double width = f.depth.isNull() ? 3 * f.u : std::clamp(depthLength / count, 4 * f.u, 9 * f.u);
+    const QPointF side = f.depth.isNull() ? QPointF() : f.depth * (width * 0.45 / depthLength);
+    if (dense && !f.paths) {
+        LineColumns columns(painter, f.u, f.walls());
+        for (size_t s = count; s-- > 0;) {
+            const QPolygonF line = lineOf(s);
+            columns.add(line, width, m_data.series[s].colour);
+            if (!f.depth.isNull())
+                columns.add(line.translated(side), width, m_data.series[s].colour.darker(130));
+        }
+    }
+    for (size_t s = 0; s < count && !(dense && !f.paths); ++s) {
+        const QColor colour = m_data.series[s].colour;
+        const QPolygonF line = lineOf(s);
+        const auto stroke = [&](const QPolygonF &shown, const QColor &in) {
+            painter.setPen(QPen(in, width, Qt::SolidLine, dense ? Qt::FlatCap : Qt::RoundCap, dense ? Qt::BevelJoin : Qt::RoundJoin));
+            strokeLine(painter, shown, f.paths);
+        };
         if (f.depth.isNull()) {
-            painter.setPen(QPen(colour, 3 * f.u, Qt::SolidLine, cap, join));
-            strokeLine(painter, line, f.paths);
-            continue;
+            stroke(line, colour);
+        } else if (dense) {
+            stroke(line.translated(side), colour.darker(130));
+            stroke(line, colour);
+        } else {
+            const auto [upper, lower] = bandEdges(line, width);
+            paintBand(painter, upper.translated(side), lower.translated(side), colour.darker(130), QPen(colour.darker(170), f.u),
+                      f.paths);
+            paintBand(painter, upper, lower, colour, QPen(colour.darker(150), f.u), f.paths);
         }
-        // A ribbon of even thickness along the line, so that no slope thins it; its side is the
-        // same band set back along the depth by less than its thickness, darker, so that the two
-        // read as one solid ribbon.
-        const double thickness = std::clamp(depthLength / count, 4 * f.u, 9 * f.u);
-        const QPointF side = f.depth * (thickness * 0.45 / depthLength);
-        if (dense) {
-            painter.setPen(QPen(colour.darker(130), thickness, Qt::SolidLine, cap, join));
-            strokeLine(painter, line.translated(side), f.paths);
-            painter.setPen(QPen(colour, thickness, Qt::SolidLine, cap, join));
-            strokeLine(painter, line, f.paths);
-            continue;
-        }
-        const auto [upper, lower] = bandEdges(line, thickness);
-        paintBand(painter, upper.translated(side), lower.translated(side), colour.darker(130), QPen(colour.darker(170), f.u),
-                  f.paths);
-        paintBand(painter, upper, lower, colour, QPen(colour.darker(150), f.u), f.paths);
     }
     painter.setRenderHint(QPainter::Antialiasing);
 }
@@ -671,23 +777,35 @@ public:
     {
     }
 
+    // Whether a cell centre within the box is free.
+    bool anyFree(const QRectF &box) const
+    {
+        bool any = false;
+        eachCell(box, [&](size_t at) { any = any || !m_taken[at]; });
+        return any;
+    }
     // Takes the free cell centres within the box; false when there were none.
     bool take(const QRectF &box)
     {
-        const auto [left, right] = centres(box.left() - m_area.left(), box.right() - m_area.left(), m_cell.width(), m_columns);
-        const auto [top, bottom] = centres(box.top() - m_area.top(), box.bottom() - m_area.top(), m_cell.height(), m_rows);
         bool any = false;
-        for (int row = top; row <= bottom; ++row) {
-            for (int column = left; column <= right; ++column) {
-                const size_t at = static_cast<size_t>(row) * m_columns + column;
-                any = any || !m_taken[at];
-                m_taken[at] = true;
-            }
-        }
+        eachCell(box, [&](size_t at) {
+            any = any || !m_taken[at];
+            m_taken[at] = true;
+        });
         return any;
     }
 
 private:
+    template <class F>
+    void eachCell(const QRectF &box, F &&f) const
+    {
+        const auto [left, right] = centres(box.left() - m_area.left(), box.right() - m_area.left(), m_cell.width(), m_columns);
+        const auto [top, bottom] = centres(box.top() - m_area.top(), box.bottom() - m_area.top(), m_cell.height(), m_rows);
+        for (int row = top; row <= bottom; ++row) {
+            for (int column = left; column <= right; ++column)
+                f(static_cast<size_t>(row) * m_columns + column);
+        }
+    }
     static int cellsAlong(double length, double cell) { return std::max(1, static_cast<int>(std::ceil(length / cell))); }
     // The cells [first, last] of a line whose centres lie between from and to.
     static std::pair<int, int> centres(double from, double to, double cell, int count)
@@ -703,6 +821,18 @@ private:
     std::vector<bool> m_taken;
 };
 
+// The widest a mark can be when no value's magnitude is beyond the largest: as many of its
+// widest characters as the text of the largest has, and two decimals (E notation has at most 15
+// digits, a sign and an exponent).
+double widestMark(const QFontMetricsF &metrics, double largest, double pixel)
+{
+    const qsizetype characters = largest < 1e15 ? valueText(-largest).size() + 3 : 22;
+    double widestCharacter = 0;
+    for (const QChar c : QStringLiteral("0123456789 -E") + valueText(0.5))
+        widestCharacter = std::max(widestCharacter, metrics.horizontalAdvance(c));
+    return static_cast<double>(characters) * widestCharacter + 6 * pixel;
+}
+
 } // namespace
 
 void ChartView::paintMarks(QPainter &painter, const Frame &f) const
@@ -714,12 +844,16 @@ void ChartView::paintMarks(QPainter &painter, const Frame &f) const
     const auto [first, last] = visibleCategories(f);
     // The tops of the stacks, taken down again series by series from the last.
     std::vector<double> positive(last - first, 0.0);
-    for (size_t s = 0; stacked && s < count; ++s) {
-        for (size_t c = first; c < last; ++c)
+    double largest = 0;
+    for (size_t s = 0; s < count; ++s) {
+        for (size_t c = first; c < last; ++c) {
             positive[c - first] += std::max(0.0, shownValue(s, c));
+            largest = std::max(largest, std::fabs(m_data.series[s].values[c]));
+        }
     }
+    const double widest = widestMark(metrics, largest, f.u);
     // From the last mark drawn to the first, each kept only where those after it leave it seen.
-    MarkCover cover(f.front.united(f.front.translated(f.depth)),
+    MarkCover cover(f.walls(),
                     QSizeF(metrics.horizontalAdvance(QLatin1Char('0')) / 2 + 3 * f.u, height / 2));
     std::vector<std::pair<QRectF, QString>> kept;
     for (size_t s = count; s-- > 0;) {
@@ -735,14 +869,17 @@ void ChartView::paintMarks(QPainter &painter, const Frame &f) const
             } else if (m_options.shape == ChartOptions::Shape::Bars) {
                 x += -group / 2 + (s + 0.5) * group / std::max<size_t>(1, count);
             }
-            // A series' marks often repeat a value (a day without sales).
+            // Its text is made only where even the widest mark would leave a cell seen; a series'
+            // marks often repeat a value (a day without sales).
+            const double centre = x + f.depth.x() / 2, markTop = f.py(top) + f.depth.y() / 2 - metrics.height() - 6 * f.u;
+            if (!cover.anyFree(QRectF(centre - widest / 2, markTop, widest, height)))
+                continue;
             if (value != lastValue) {
                 lastValue = value;
                 text = valueText(value);
                 width = metrics.horizontalAdvance(text) + 6 * f.u;
             }
-            const QRectF box(x - width / 2 + f.depth.x() / 2, f.py(top) + f.depth.y() / 2 - metrics.height() - 6 * f.u, width,
-                             height);
+            const QRectF box(centre - width / 2, markTop, width, height);
             if (cover.take(box))
                 kept.emplace_back(box, text);
         }
@@ -780,8 +917,8 @@ void ChartView::paintLegend(QPainter &painter, const Frame &f) const
         painter.setBrush(series.colour);
         painter.setPen(QPen(Qt::black, f.u * 0.75));
         painter.drawRect(swatch);
-        painter.drawText(QRectF(swatch.right() + 6 * f.u, y, f.legend.right() - swatch.right() - 8 * f.u, line),
-                         Qt::AlignLeft | Qt::AlignVCenter, legendName(series));
+        const QRectF name(swatch.right() + 6 * f.u, y, f.legend.right() - swatch.right() - 8 * f.u, line);
+        painter.drawText(name, Qt::AlignLeft | Qt::AlignVCenter, metrics.elidedText(legendName(series), Qt::ElideRight, name.width()));
         y += line;
     }
     painter.setBrush(Qt::NoBrush);
