@@ -3,8 +3,10 @@
 #include "SqliteTable.h"
 #include "dbase/DbfTable.h"
 #include "paradox/ParadoxTable.h"
+#include "platform/CodePage.h"
 #include "platform/Errors.h"
 #include "platform/FileAccess.h"
+#include "platform/TextHelpers.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -83,10 +85,23 @@ void TableFile::create(const QString &path, const std::vector<FieldDef> &fields,
 FieldDef TableFile::fitField(const QString &path, const FieldDef &field, const FieldValues &values)
 {
     FieldDef def = field;
-    if (def.type == FieldType::ftString) {
+    if (def.type == FieldType::ftString)
         def.size = std::max(def.size, 1);
-        for (qint64 r = 0; r < values.count; ++r)
-            def.size = std::max<int>(def.size, static_cast<int>(QString::fromUtf8(values.at(r).bytes).size()));
+    if (def.type == FieldType::ftString || def.type == FieldType::ftMemo) {
+        // New tables hold Windows-1250 text: what it cannot hold is refused as every export does.
+        for (qint64 r = 0; r < values.count; ++r) {
+            const Cell cell = values.at(r);
+            if (cell.kind != Cell::Text)
+                continue;
+            if (!text::isValidUtf8(cell.bytes.constData(), cell.bytes.size()))
+                refuseValue(path, def, r, QStringLiteral("tekst zawiera bajty, które nie są poprawnym tekstem (UTF-8)."));
+            const QString text = QString::fromUtf8(cell.bytes);
+            const QString missing = cp1250::firstUnencodable(text);
+            if (!missing.isEmpty())
+                refuseValue(path, def, r, QStringLiteral("znaku \"%1\" nie ma w stronie kodowej Windows-1250.").arg(missing));
+            if (def.type == FieldType::ftString)
+                def.size = std::max<int>(def.size, static_cast<int>(text.size()));
+        }
     }
     return formatForNewTable(path) == Format::DBase ? DbfTable::fitField(path, def, values)
                                                     : ParadoxTable::fitField(path, def, values);

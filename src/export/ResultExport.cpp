@@ -75,6 +75,8 @@ QString tableExportName(const QString &name)
 
 void writeExport(Query &result, const QString &name)
 {
+    if (name.endsWith(QLatin1Char('/')) || name.endsWith(QLatin1Char('\\')))
+        throw EConvertError(QStringLiteral("\r\nNazwa \"%1\" wskazuje folder, a nie plik: dopisz nazwę pliku").arg(name));
     switch (exportKindOf(name)) {
     case ExportKind::Xls: writeWorkbook(result, filePath(name)); break;
     case ExportKind::Txt: writeTextFile<TxtWriter>(result, filePath(name)); break;

@@ -195,6 +195,10 @@ INSTANTIATE_TEST_SUITE_P(
                     "Pole N, rekord 2: wartości -INF nie można zapisać w tabeli dBASE: nie jest liczbą skończoną."},
         RefusalCase{"SELECT SALDO FROM \"klienci.dbf\" WHERE ILOSC = 7 UNION ALL SELECT 'dużo'", "a.dbf",
                     "Pole SALDO, rekord 2: 'dużo' nie jest liczbą."},
+        RefusalCase{"SELECT 'a' AS T UNION ALL SELECT 'zł ' || char(20013)", "a.dbf",
+                    "Pole T, rekord 2: znaku \"中\" nie ma w stronie kodowej Windows-1250."},
+        RefusalCase{"SELECT CAST(x'41FF42' AS TEXT) AS T", "a.db",
+                    "Pole T, rekord 1: tekst zawiera bajty, które nie są poprawnym tekstem (UTF-8)."},
         RefusalCase{"SELECT 'ab' || char(26) || substr(hex(zeroblob(200)), 1, 300) AS M", "a.dbf",
                     "Pole M, rekord 1: wartość zawiera bajt 0x1A (Ctrl+Z), którym plik memo tabeli dBASE kończy wpis: "
                     "reszta by przepadła. Tabela Paradox (.db) przechowuje ją w całości."},

@@ -270,4 +270,19 @@ TEST_F(ResultExport, AmountsOfEveryMagnitudeInTxtAndCsv)
                                         + QByteArray(150, ' ') + "\r\n");
 }
 
+TEST_F(ResultExport, ANameOfAFolderIsRefused)
+{
+    QDir().mkpath(path("podfolder"));
+    for (const char *name : {"podfolder/", "podfolder\\"}) {
+        open({"SELECT 1 AS A"});
+        try {
+            writeExport(result, name);
+            ADD_FAILURE() << name;
+        } catch (const EConvertError &e) {
+            EXPECT_EQ(e.message(), "\r\nNazwa \"" + QString::fromLatin1(name) + "\" wskazuje folder, a nie plik: dopisz nazwę pliku");
+        }
+    }
+    EXPECT_TRUE(QDir(path("podfolder")).entryList(QDir::Files | QDir::Hidden).isEmpty());
+}
+
 } // namespace
