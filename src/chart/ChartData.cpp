@@ -72,17 +72,6 @@ std::optional<double> numberAt(const Field &field, qsizetype row)
     }
 }
 
-// A cell's text as the chart draws it: control characters (a NUL, a line break) as spaces, as an
-// SVG file may hold none of them and a label shows one line.
-QString drawnText(QString text)
-{
-    for (QChar &c : text) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-            c = QLatin1Char(' ');
-    }
-    return text;
-}
-
 // The X value of a row for numbers and dates; false for a null or unreadable value.
 bool numericX(const Field &field, qsizetype row, bool dates, double &x, bool &onCategory)
 {
@@ -143,7 +132,7 @@ private:
                 tooMany(m_chart.labels.size() + 1, maxCategories);
             m_textIndex.insert(label, static_cast<int>(m_chart.labels.size()));
             m_chart.xs.push_back(static_cast<double>(m_chart.labels.size()));
-            m_chart.labels.append(drawnText(label));
+            m_chart.labels.append(label);
         }
     }
 
@@ -216,7 +205,7 @@ private:
                                                  "Wybierz inne pole serii lub zawęź wynik.")
                                       .arg(m_series->fieldName(), countText(kMaxSeries)));
             const std::vector<QColor> &colours = seriesColours();
-            ChartSeries series{key, drawnText(value), colours[m_chart.series.size() % colours.size()],
+            ChartSeries series{key, value, colours[m_chart.series.size() % colours.size()],
                                std::vector<double>(m_chart.xs.size(), 0.0)};
             m_chart.series.push_back(std::move(series));
             it = m_seriesIndex.insert(folded, static_cast<int>(m_chart.series.size()) - 1);
@@ -319,6 +308,6 @@ ChartData aggregateChart(const DataSet &data, const QString &xField, const QStri
     if (!holdsNumbers(y->dataType()))
         throw EChartError(yAxisNumbersOnly(y->fieldName()));
     ChartData chart = Aggregation(data, *x, *y, series).run(maxCategories);
-    chart.valueName = drawnText(y->fieldName());
+    chart.valueName = y->fieldName();
     return chart;
 }

@@ -52,7 +52,7 @@ void writeChartFile(const ChartData &data, const ChartOptions &options, const QS
             svg.setSize(size);
             svg.setViewBox(QRect(QPoint(0, 0), size));
             svg.setResolution(96);
-            svg.setTitle(data.valueName);
+            svg.setTitle(drawnText(data.valueName));
             QPainter painter(&svg);
             view.paint(painter, QRectF(QPointF(0, 0), size));
             break;

@@ -61,6 +61,15 @@ int tickPlaces(const std::vector<double> &ticks)
 
 } // namespace
 
+QString drawnText(QString text)
+{
+    for (QChar &c : text) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            c = QLatin1Char(' ');
+    }
+    return text;
+}
+
 // ---- axes ------------------------------------------------------------------------------------------
 
 void ChartAxes::fit(const ChartData &data, const ChartOptions &options)
@@ -184,7 +193,7 @@ std::vector<double> ChartView::ticks(double min, double max, int count)
 
 QString ChartView::legendName(const ChartSeries &series) const
 {
-    return series.key.isEmpty() ? m_data.valueName : series.name;
+    return drawnText(series.key.isEmpty() ? m_data.valueName : series.name);
 }
 
 ChartView::Frame ChartView::layOut(QPainter &painter, const QRectF &area) const
@@ -327,7 +336,7 @@ void ChartView::paintAxes(QPainter &painter, const Frame &f) const
         if (x < f.front.left() - 0.5 || x > f.front.right() + 0.5 || std::fmod(static_cast<double>(c) - first, every) != 0)
             continue;
         painter.drawLine(QPointF(x, f.front.bottom()), QPointF(x, f.front.bottom() + 4 * f.u));
-        const QString &label = m_data.labels[static_cast<qsizetype>(c)];
+        const QString label = drawnText(m_data.labels[static_cast<qsizetype>(c)]);
         if (turned) {
             const QString shown = metrics.elidedText(label, Qt::ElideRight, f.labelLength + f.u);
             const double length = metrics.horizontalAdvance(shown);

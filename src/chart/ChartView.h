@@ -7,6 +7,10 @@
 
 class QPainter;
 
+// A text of the data (a label, a series' name) as the chart draws it: control characters (a NUL,
+// a line break) as spaces, as an SVG file may hold none of them and a label shows one line.
+QString drawnText(QString text);
+
 // How a chart is drawn: the choices of the chart window.
 struct ChartOptions {
     enum class Shape { Bars, Lines };

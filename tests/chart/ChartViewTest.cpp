@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QImageReader>
 #include <QRegularExpression>
+#include <QXmlStreamReader>
 
 namespace {
 
@@ -395,6 +396,46 @@ TEST(ChartPixels, ALineOfThousandsOfPointsKeepsItsSpikesAndDips)
     }
 }
 
+TEST(ChartPixels, DenseLinesCoverThoseDrawnBeforeThemAndNothingMore)
+{
+    // The second series, level, lies over the first, which rises above it once and dips below.
+    const ChartData data = manyPoints(2, 10000, [](int s, int c) { return s == 1 ? 50 : c == 3000 ? 100 : c == 7000 ? 0 : 50; });
+    for (const bool threeD : {false, true}) {
+        const ChartOptions o = options(ChartOptions::Shape::Lines, threeD);
+        const QImage image = render(data, o);
+        const Geometry g(data, o);
+        // Some pixels about a point: a 3D ribbon lies set back along the depth.
+        const auto green = [&](double x, double y) {
+            for (int dx = -12; dx <= 12; ++dx) {
+                for (int dy = -6; dy <= 6; ++dy) {
+                    if (near(at(image, x + dx, y + dy), QColor(0, 128, 0), 30))
+                        return true;
+                }
+            }
+            return false;
+        };
+        const int within = threeD ? 15 : 2;
+        EXPECT_LT(redExtent(image, g.px(3000), within).first, g.py(90)) << threeD;
+        EXPECT_GT(redExtent(image, g.px(7000), within).second, g.py(10)) << threeD;
+        EXPECT_TRUE(green(g.px(3000), g.py(50))) << threeD;
+        // Where the first is level, the second covers it: in 3D the first's ribbon lies behind.
+        if (!threeD) {
+            EXPECT_EQ(redExtent(image, g.px(5000), 2).first, image.height());
+        }
+    }
+}
+
+TEST(ChartPixels, ALongSeriesNameLeavesTheChartItsRoom)
+{
+    ChartData data = textChart({"a", "b"}, {{5, 3}, {2, 1}});
+    data.series[0].name = QString(3000, QLatin1Char('W'));
+    const Geometry g(data, options(ChartOptions::Shape::Bars, true));
+    EXPECT_GT(g.front.left(), 5);
+    EXPECT_GT(g.front.width(), 800 * 0.6);
+    const QImage image = render(data, options(ChartOptions::Shape::Bars, true));
+    EXPECT_TRUE(near(at(image, g.px(0) - g.unit() * 0.3, g.py(2.5)), Qt::red));
+}
+
 TEST(ChartPixels, ThinStacksShowTheTallestStackOfTheirPixelColumn)
 {
     // Eight stacks to a pixel column; the one that stands out is drawn after or before the others.
@@ -528,6 +569,19 @@ TEST_F(ChartFiles, MarksCoveredByLaterOnesAreLeftOut)
     EXPECT_TRUE(svg.contains(">1 234,5</text>"));
     EXPECT_LT(svg.count("<text"), 1000);
     EXPECT_GT(svg.count(">0</text>"), 50) << "the level run still shows as a row of marks";
+}
+
+TEST_F(ChartFiles, AnSvgOfTextsWithControlCharactersIsWellFormed)
+{
+    // A NUL or a line break in a cell, which XML may not hold.
+    ChartData data = textChart({QStringLiteral("a") + QChar(0) + QStringLiteral("b<&>"), QStringLiteral("c\x01d")}, {{5, 3}});
+    data.series[0].name = QStringLiteral("e\nf");
+    for (const ChartOptions &o : {ChartOptions(), options(ChartOptions::Shape::Lines, false)}) {
+        QXmlStreamReader xml(svgOf(data, o));
+        while (!xml.atEnd())
+            xml.readNext();
+        EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    }
 }
 
 TEST_F(ChartFiles, TicksOfTinyValuesShowTheirDecimals)
