@@ -122,6 +122,17 @@ void refuseValue(const QString &path, const FieldDef &field, qint64 record, cons
     throw EDatabaseError(QStringLiteral("Pole %1, rekord %2: %3\nTabela: %4").arg(field.name).arg(record + 1).arg(problem, path));
 }
 
+std::optional<Cell> numberToStore(const QString &path, const FieldDef &field, const FieldValues &values, qint64 record)
+{
+    const Cell cell = values.at(record);
+    if (cell.isNull())
+        return std::nullopt;
+    const std::optional<Cell> number = numberOf(cell);
+    if (!number)
+        refuseValue(path, field, record, QStringLiteral("'%1' nie jest liczbą.").arg(cell.asText()));
+    return number;
+}
+
 std::optional<Cell> numberOf(const Cell &cell)
 {
     if (cell.kind == Cell::Integer || cell.kind == Cell::Real)

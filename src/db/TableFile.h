@@ -90,6 +90,9 @@ void requireMemoFile(const QString &memoPath, const QString &tablePath);
 // A value for a number field: integers and floats as they are, a text holding a number as that
 // number (an integer exactly); nothing for any other text or a blob.
 std::optional<Cell> numberOf(const Cell &cell);
+// The number of a new table's field at a record: nothing for null, a refusal naming field and
+// record for a value that is no number.
+std::optional<Cell> numberToStore(const QString &path, const FieldDef &field, const FieldValues &values, qint64 record);
 
 // A file's new content written in full under a temporary name beside it, which replaces the file
 // only on commit(); dropped uncommitted, it leaves the file as it was. A table and its memo file

@@ -958,12 +958,9 @@ FieldDef DbfTable::fitField(const QString &path, FieldDef field, const FieldValu
         return field;
     NumberExtent need;
     for (qint64 r = 0; r < values.count; ++r) {
-        const Cell cell = values.at(r);
-        if (cell.isNull())
-            continue;
-        const std::optional<Cell> number = numberOf(cell);
+        const std::optional<Cell> number = numberToStore(path, field, values, r);
         if (!number)
-            refuseValue(path, field, r, QStringLiteral("'%1' nie jest liczbą.").arg(cell.asText()));
+            continue;
         if (number->kind == Cell::Real && !std::isfinite(number->r))
             refuseValue(path, field, r, QStringLiteral("wartości %1 nie można zapisać w tabeli dBASE: nie jest liczbą skończoną.")
                                             .arg(shownNumber(*number)));

@@ -932,12 +932,9 @@ FieldDef ParadoxTable::fitField(const QString &path, FieldDef field, const Field
     if (!isNumericType(field.type))
         return field;
     for (qint64 r = 0; r < values.count; ++r) {
-        const Cell cell = values.at(r);
-        if (cell.isNull())
-            continue;
-        const std::optional<Cell> number = numberOf(cell);
+        const std::optional<Cell> number = numberToStore(path, field, values, r);
         if (!number)
-            refuseValue(path, field, r, QStringLiteral("'%1' nie jest liczbą.").arg(cell.asText()));
+            continue;
         if (number->kind == Cell::Real) {
             // SQLite holds no NaN: this program would read it back as null, other readers as NaN.
             if (std::isnan(number->r))
