@@ -156,6 +156,10 @@ private:
         const double count = m_max - m_min + 1;
         if (count > maxCategories)
             tooMany(count, maxCategories);
+        // Beyond, the doubles are too far apart to step from one whole number to the next.
+        if (std::max(std::fabs(m_min), std::fabs(m_max)) > kMaxX)
+            throw EChartError(QStringLiteral("Wartości pola %1 wykraczają poza zakres osi X: od %2 do %3")
+                                  .arg(m_x.fieldName(), numbers::formatFloat(-kMaxX), numbers::formatFloat(kMaxX)));
         const QLocale c = QLocale::c();
         for (double x = m_min; x <= m_max; ++x) {
             m_chart.xs.push_back(x);

@@ -51,6 +51,10 @@ constexpr int kMaxSeries = 500;
 // percentages stay finite.
 constexpr double kMaxValue = 1e300;
 
+// The largest magnitude of a number on the X axis: its whole numbers and the halves between them
+// (where the axis ends) are exact doubles.
+constexpr double kMaxX = 1e15;
+
 // A count as the chart's messages write it: digits in groups of three ("20 001").
 QString countText(qint64 count);
 
@@ -75,7 +79,7 @@ QString nazwaSerii(const QString &value);
 // from the smallest to the largest; dates: every day; a value that is no number or date falls on
 // no category. Series keys that differ only in letter case share a series. EChartError "Brak
 // danych do wykresu" for no rows; EChartError saying why for more categories than maxCategories,
-// more series than kMaxSeries, a Y field without numbers (yAxisNumbersOnly) or with a value that
+// more series than kMaxSeries, numbers on the X axis beyond kMaxX, a Y field without numbers (yAxisNumbersOnly) or with a value that
 // is none, and a sum beyond kMaxValue; EDatabaseError for a field name that names no field.
 ChartData aggregateChart(const DataSet &data, const QString &xField, const QString &yField,
                          const QString &seriesField, int maxCategories = kMaxCategories);

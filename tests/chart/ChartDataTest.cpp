@@ -133,6 +133,10 @@ TEST_F(Aggregation, AChartThatCannotBeDrawnSaysWhy)
         {"X FLOAT, Y FLOAT", "(-1e300, 1), (1e300, 1)",
          "Na osi X byłoby 2E300 wartości, a wykres może ich pokazać najwyżej 10 000. Wybierz inne pole osi X lub zawęź "
          "wynik."},
+        // Numbers whose neighbours are the same double: stepping from one to the next never ended.
+        {"X INTEGER, Y FLOAT", "(100000000000000000, 1), (100000000000000001, 2)",
+         "Wartości pola X wykraczają poza zakres osi X: od -1E15 do 1E15"},
+        {"X FLOAT, Y FLOAT", "(-1e300, 1)", "Wartości pola X wykraczają poza zakres osi X: od -1E15 do 1E15"},
         {"X INTEGER, Y VARCHAR(5)", "(1, '2')", "Pole Y nie zawiera liczb: na osi Y można pokazywać tylko liczby"},
         {"X INTEGER, Y MEMO", "(1, '2')", "Pole Y nie zawiera liczb: na osi Y można pokazywać tylko liczby"},
         // A blob's text begins with a quote and a NUL: the message names the field, not the value.
@@ -164,10 +168,12 @@ TEST_F(Aggregation, AChartThatCannotBeDrawnSaysWhy)
     EXPECT_THROW(chart("X", "Y", QString(), 2), EChartError);
 }
 
-TEST_F(Aggregation, TheLargestSumsAreCharted)
+TEST_F(Aggregation, TheLargestSumsAndXValuesAreCharted)
 {
     openRows("X INTEGER, Y FLOAT", "(1, 1e300), (2, -1e300), (3, 1e-7)");
     EXPECT_EQ(chart("X", "Y").series[0].values, values({1e300, -1e300, 1e-7}));
+    openRows("X INTEGER, Y FLOAT", "(1000000000000000, 1), (999999999999998, 2)");
+    EXPECT_EQ(chart("X", "Y").xs, values({999999999999998, 999999999999999, 1e15}));
 }
 
 TEST_F(Aggregation, AnXThatIsNoNumberFallsOnNoCategory)
