@@ -2,7 +2,6 @@
 
 #include "db/DataSet.h"
 #include "db/Field.h"
-
 #include "platform/Numbers.h"
 
 #include <QHash>

@@ -79,7 +79,8 @@ QString nazwaSerii(const QString &value);
 // from the smallest to the largest; dates: every day; a value that is no number or date falls on
 // no category. Series keys that differ only in letter case share a series. EChartError "Brak
 // danych do wykresu" for no rows; EChartError saying why for more categories than maxCategories,
-// more series than kMaxSeries, numbers on the X axis beyond kMaxX, a Y field without numbers (yAxisNumbersOnly) or with a value that
-// is none, and a sum beyond kMaxValue; EDatabaseError for a field name that names no field.
+// more series than kMaxSeries, numbers on the X axis beyond kMaxX, a Y field without numbers
+// (yAxisNumbersOnly) or with a value that is none, and a sum beyond kMaxValue; EDatabaseError for
+// a field name that names no field.
 ChartData aggregateChart(const DataSet &data, const QString &xField, const QString &yField,
                          const QString &seriesField, int maxCategories = kMaxCategories);

@@ -56,7 +56,8 @@ QPolygonF quad(QPointF a, QPointF b, QPointF c, QPointF d)
 // the marks show.
 int tickPlaces(const std::vector<double> &ticks)
 {
-    return ticks.size() < 2 ? 2 : std::max(2, static_cast<int>(std::ceil(-std::log10(ticks[1] - ticks[0]) - 1e-9)));
+    const double step = ticks.size() < 2 ? 1 : ticks[1] - ticks[0];
+    return step > 0 ? static_cast<int>(std::clamp(std::ceil(-std::log10(step) - 1e-9), 2.0, 400.0)) : 2;
 }
 
 } // namespace
