@@ -77,7 +77,7 @@ TEST_F(DamagedTables, ParadoxHeadersThatDisagreeWithTheirBlocksAreRefused)
     const qsizetype types = static_cast<unsigned char>(wide[0x39]) >= 5 ? 0x78 : 0x58;
     ASSERT_EQ(static_cast<unsigned char>(wide[types]), 0x04); // long
     wide[types + 1] = 20;
-    qToLittleEndian<quint16>(qFromLittleEndian<quint16>(wide.constData()) + 16, wide.data());
+    qToLittleEndian<quint16>(testsupport::littleEndian<quint16>(wide, 0) + 16, wide.data());
     writeBytes(path("szeroki.db"), wide);
     const struct {
         const char *table, *message;

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <type_traits>
 
 // GoogleTest prints QStrings readably.
 QT_BEGIN_NAMESPACE
@@ -25,6 +26,17 @@ struct CaseIndex {
         return "case" + std::to_string(info.index);
     }
 };
+
+// The little-endian integer at an offset of the bytes (zero beyond their end). Read byte by byte:
+// in place, GCC's bounds check takes constData() for the one byte of an empty QByteArray.
+template <class T>
+T littleEndian(const QByteArray &bytes, qsizetype at)
+{
+    std::make_unsigned_t<T> value = 0;
+    for (qsizetype i = qsizetype(sizeof(T)) - 1; i >= 0; --i)
+        value = static_cast<std::make_unsigned_t<T>>((value << 8) | static_cast<unsigned char>(at + i < bytes.size() ? bytes.at(at + i) : 0));
+    return static_cast<T>(value);
+}
 
 QByteArray readBytes(const QString &path);
 void writeBytes(const QString &path, const QByteArray &bytes);

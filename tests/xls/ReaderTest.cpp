@@ -227,12 +227,12 @@ TEST_F(PolishTest, CompoundFilesWithLoopingChainsFailInsteadOfHanging)
     book.write();
     QByteArray file = testsupport::readBytes(path("petla.xls"));
     // Every FAT entry points back to its own sector: every chain loops.
-    const int sectorShift = qFromLittleEndian<quint16>(file.constData() + 0x1E);
+    const int sectorShift = testsupport::littleEndian<quint16>(file, 0x1E);
     const qsizetype sectorSize = qsizetype(1) << sectorShift;
-    const quint32 fatSector = qFromLittleEndian<quint32>(file.constData() + 0x4C);
+    const quint32 fatSector = testsupport::littleEndian<quint32>(file, 0x4C);
     const qsizetype fatAt = (static_cast<qsizetype>(fatSector) + 1) * sectorSize;
     for (qsizetype i = 0; i < sectorSize / 4 && fatAt + 4 * i + 4 <= file.size(); ++i) {
-        const quint32 entry = qFromLittleEndian<quint32>(file.constData() + fatAt + 4 * i);
+        const quint32 entry = testsupport::littleEndian<quint32>(file, fatAt + 4 * i);
         if (entry < 0xFFFFFFFA)
             qToLittleEndian<quint32>(static_cast<quint32>(i), file.data() + fatAt + 4 * i);
     }

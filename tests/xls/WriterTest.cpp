@@ -108,7 +108,7 @@ TEST_F(PolishTest, GlobalsAndSheetRecordsComeInTheirOrderWithTheirBytes)
     // BOUNDSHEET carries the stream offset of the sheet's BOF.
     const Record sheetName = find(biff::BOUNDSHEET);
     EXPECT_EQ(sheetName.data.mid(4), QByteArray("\x00\x00\x07\x00Sheet 1", 11));
-    EXPECT_EQ(static_cast<qsizetype>(qFromLittleEndian<quint32>(sheetName.data.constData())), find(biff::BOF, 1).offset);
+    EXPECT_EQ(static_cast<qsizetype>(testsupport::littleEndian<quint32>(sheetName.data, 0)), find(biff::BOF, 1).offset);
 }
 
 TEST_F(PolishTest, NumbersGoOutAsRkRunsMulrkAndNumber)

@@ -20,8 +20,8 @@ inline std::vector<Record> records(const QByteArray &stream)
     std::vector<Record> out;
     qsizetype pos = 0;
     while (pos + 4 <= stream.size()) {
-        const quint16 id = qFromLittleEndian<quint16>(stream.constData() + pos);
-        const quint16 length = qFromLittleEndian<quint16>(stream.constData() + pos + 2);
+        const quint16 id = testsupport::littleEndian<quint16>(stream, pos);
+        const quint16 length = testsupport::littleEndian<quint16>(stream, pos + 2);
         out.push_back({id, stream.mid(pos + 4, length), pos});
         pos += 4 + length;
     }
