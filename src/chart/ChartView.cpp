@@ -1,6 +1,7 @@
 #include "ChartView.h"
 
 #include "platform/Numbers.h"
+#include "platform/TextHelpers.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -920,7 +921,7 @@ void ChartView::paintLegend(QPainter &painter, const Frame &f) const
             // The last line that fits says how many more there are.
             painter.setPen(QPen(Qt::black, f.u));
             painter.drawText(QRectF(f.legend.left() + 6 * f.u, y, f.legend.width() - 12 * f.u, line), Qt::AlignLeft | Qt::AlignVCenter,
-                             QStringLiteral("… i %1 innych").arg(m_data.series.size() - s));
+                             QStringLiteral("… i ") + text::counted(static_cast<qint64>(m_data.series.size() - s), QStringLiteral("inna"), QStringLiteral("inne"), QStringLiteral("innych")));
             break;
         }
         const QRectF swatch(f.legend.left() + 6 * f.u, y + (line - 10 * f.u) / 2, 10 * f.u, 10 * f.u);

@@ -3,8 +3,9 @@
 #include <cstring>
 #include <new>
 
+// A NUL quoted from a cell is shown as the symbol for it: a message is never cut there.
 Exception::Exception(QString message)
-    : m_message(std::move(message)), m_utf8(m_message.toUtf8())
+    : m_message(std::move(message).replace(QChar(0), QChar(0x2400))), m_utf8(m_message.toUtf8())
 {
 }
 

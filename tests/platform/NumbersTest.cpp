@@ -74,6 +74,14 @@ TEST_F(PolishTest, InvalidFloatRaisesTheConversionError)
     } catch (const EConvertError &e) {
         EXPECT_EQ(e.message(), QStringLiteral("'4.5' is not a valid floating point value"));
     }
+    // A cell's NUL does not cut the message that quotes it.
+    try {
+        numbers::parseFloat(QStringLiteral("a") + QChar(0) + QStringLiteral("b"));
+        FAIL();
+    } catch (const EConvertError &e) {
+        EXPECT_EQ(e.message(), QStringLiteral("'a\u2400b' is not a valid floating point value"));
+        EXPECT_STREQ(e.what(), "'a\u2400b' is not a valid floating point value");
+    }
     EXPECT_DOUBLE_EQ(numbers::tryParseFloat(QStringLiteral("4.5"), QLatin1Char('.')).value(), 4.5);
 }
 
