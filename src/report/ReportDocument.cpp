@@ -163,16 +163,13 @@ QString ReportDocument::sumText(const ReportControl &control) const
 void ReportDocument::paginate()
 {
     // The page header grows when the title or the parameter summary needs more lines.
-    const double width = m_layout.printableWidth();
     const ReportControl &title = m_layout.pageHeader.controls.at(0);
     const ReportControl &parameters = m_layout.pageHeader.controls.at(3);
-    const QFont titleFont = reporttext::font(title.fontPoints, true);
-    const QFont parameterFont = reporttext::font(parameters.fontPoints, false);
-    m_titleLines = reporttext::wrapLines(titleFont, title.text, width, kTitleLines);
-    m_parameterLines = reporttext::wrapLines(parameterFont, parameters.text, width, kParameterLines);
-    const double titleBottom = title.rect.top() + std::max<qsizetype>(1, m_titleLines.size()) * reporttext::lineHeightMm(titleFont);
+    m_titleLines = headerLines(title, kTitleLines);
+    m_parameterLines = headerLines(parameters, kParameterLines);
+    const double titleBottom = title.rect.top() + std::max<qsizetype>(1, m_titleLines.size()) * lineHeight(title);
     m_parameterTop = std::max(parameters.rect.top(), titleBottom);
-    const double parametersBottom = m_parameterTop + m_parameterLines.size() * reporttext::lineHeightMm(parameterFont);
+    const double parametersBottom = m_parameterTop + m_parameterLines.size() * lineHeight(parameters);
     m_pageHeaderHeight = std::max(m_layout.pageHeader.height, parametersBottom);
 
     const double room = m_layout.printableHeight() - m_pageHeaderHeight - m_layout.columnHeader.height;
@@ -243,13 +240,8 @@ void ReportDocument::paintPageHeader(QPainter &painter, const Pixels &px, int pa
     const double width = m_layout.printableWidth();
     painter.setPen(QPen(Qt::black, 0));
 
-    // The lines were broken to fit the width: centred, none loses its beginning.
-    const QFont titleFont = reporttext::font(title.fontPoints, true);
-    painter.setFont(titleFont);
-    const double titleLine = reporttext::lineHeightMm(titleFont);
-    for (int i = 0; i < m_titleLines.size(); ++i)
-        painter.drawText(px(QRectF(0, title.rect.top() + i * titleLine, width, titleLine)),
-                         Qt::AlignHCenter | Qt::AlignTop | Qt::TextDontClip, m_titleLines[i]);
+    paintHeaderLines(painter, px, title, m_titleLines, title.rect.top());
+    paintHeaderLines(painter, px, parameters, m_parameterLines, m_parameterTop);
 
     const QFont small = reporttext::font(printedAt.fontPoints, false);
     painter.setFont(small);
@@ -262,15 +254,32 @@ void ReportDocument::paintPageHeader(QPainter &painter, const Pixels &px, int pa
                                                                    + reporttext::widthMm(small, number));
     painter.drawText(px(QRectF(0, pageNumber.rect.top(), numberEnd, pageNumber.rect.height())),
                      Qt::AlignRight | Qt::AlignTop | Qt::TextDontClip, number);
+}
 
-    const QFont parameterFont = reporttext::font(parameters.fontPoints, false);
-    painter.setFont(parameterFont);
-    const double parameterLine = reporttext::lineHeightMm(parameterFont);
-    for (int i = 0; i < m_parameterLines.size(); ++i) {
-        const QRectF line = px(QRectF(0, m_parameterTop + i * parameterLine, width, parameterLine));
-        const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip;
-        painter.fillRect(painter.boundingRect(line, flags, m_parameterLines[i]), Qt::white);
-        painter.drawText(line, flags, m_parameterLines[i]);
+QStringList ReportDocument::headerLines(const ReportControl &control, int maxLines) const
+{
+    // A text that does not wrap keeps one line, cut at its end.
+    return reporttext::wrapLines(reporttext::font(control.fontPoints, control.bold), control.text,
+                                 m_layout.printableWidth(), control.wordWrap ? maxLines : 1);
+}
+
+double ReportDocument::lineHeight(const ReportControl &control)
+{
+    return reporttext::lineHeightMm(reporttext::font(control.fontPoints, control.bold));
+}
+
+void ReportDocument::paintHeaderLines(QPainter &painter, const Pixels &px, const ReportControl &control,
+                                      const QStringList &lines, double top) const
+{
+    // The lines were broken to fit the width: aligned as the control is, none loses its beginning.
+    painter.setFont(reporttext::font(control.fontPoints, control.bold));
+    const double height = lineHeight(control);
+    const int flags = static_cast<int>(control.alignment | Qt::AlignTop) | Qt::TextDontClip;
+    for (int i = 0; i < lines.size(); ++i) {
+        const QRectF line = px(QRectF(0, top + i * height, m_layout.printableWidth(), height));
+        if (control.opaque)
+            painter.fillRect(painter.boundingRect(line, flags, lines[i]), Qt::white);
+        painter.drawText(line, flags, lines[i]);
     }
 }
 

@@ -57,6 +57,11 @@ private:
     void paintControl(QPainter &painter, const Pixels &px, const ReportBand &band, const ReportControl &control,
                       double top, int page, qsizetype row, int record) const;
     void paintPageHeader(QPainter &painter, const Pixels &px, int page) const;
+    // The title and the parameter summary: wrapped into lines when their controls wrap.
+    QStringList headerLines(const ReportControl &control, int maxLines) const;
+    static double lineHeight(const ReportControl &control);
+    void paintHeaderLines(QPainter &painter, const Pixels &px, const ReportControl &control, const QStringList &lines,
+                          double top) const;
     QString textOf(const ReportControl &control, int page, qsizetype row, int record) const;
     QString sumText(const ReportControl &control) const;
     QString columnName(const ReportControl &control) const;
