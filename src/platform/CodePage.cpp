@@ -6,6 +6,7 @@
 #include <map>
 #include <iconv.h>
 #include <memory>
+#include <set>
 #include <vector>
 #include <stdexcept>
 
@@ -190,12 +191,6 @@ bool encodeChar(char16_t ch, unsigned char &byte) { return codec().encodeChar(ch
 
 } // namespace cp1250
 
-const SingleByteCodec &cp852Codec()
-{
-    static const std::unique_ptr<SingleByteCodec> c = std::make_unique<SingleByteCodec>("CP852");
-    return *c;
-}
-
 namespace {
 
 using ByteChanges = std::vector<std::pair<unsigned char, char16_t>>;
@@ -221,6 +216,13 @@ const ByteChanges kKamenicky = {
 };
 
 } // namespace
+
+bool isSingleByteCodePage(int codePage)
+{
+    static const std::set<int> known = {437, 620, 737, 775, 850, 852, 855, 857, 858, 860, 861, 862, 863, 864, 865,
+                                        866, 869, 874, 895, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258};
+    return known.count(codePage) > 0;
+}
 
 const SingleByteCodec &codecForCodePage(int codePage)
 {

@@ -63,8 +63,9 @@ bool encodeChar(char16_t ch, unsigned char &byte);
 
 } // namespace cp1250
 
-// CP852, the DOS code page of Central European dBASE and Paradox files.
-const SingleByteCodec &cp852Codec();
+// Whether the number names a single-byte DOS or Windows code page that codecForCodePage() reads
+// as it is (437, 850, 852, 865, ..., 1250 to 1258, 620 Mazovia and 895 Kamenický).
+bool isSingleByteCodePage(int codePage);
 // The codec of a Windows or DOS code page number (1250, 1252, 852, ..., and 620 Mazovia and 895
 // Kamenický, which iconv lacks); Windows-1252 for numbers that name no single-byte code page known.
 const SingleByteCodec &codecForCodePage(int codePage);

@@ -1,6 +1,8 @@
 // Tables as other programs write them: every code page mark of dBASE and FoxPro (Mazovia and
-// Kamenický among them), marks that are not known, a table without fields, dBASE II, a Paradox
-// table whose last block is cut short, and Paradox formatted memos.
+// Kamenický among them), marks that are not known, a table without fields, dBASE II, dBASE 7,
+// headers padded after their field list, field types no reader here knows; Paradox tables of
+// every field size, in the code pages their headers name, with leftover bytes in their table name
+// areas, a table whose last block is cut short, and Paradox formatted memos.
 #include "DbTestSupport.h"
 
 #include "db/DatabaseStatement.h"
@@ -43,9 +45,46 @@ protected:
         return result;
     }
     QString error(const QString &sql) { return testsupport::engineError(database, sql); }
+    // The column names and the first row of a statement, each joined by semicolons.
+    std::pair<QString, QString> namesAndFirstRow(const QString &sql)
+    {
+        QStringList names, values;
+        const auto statement = database.prepare(sql);
+        sqlite3_stmt *s = statement->handle();
+        for (int c = 0; c < statement->columnCount(); ++c)
+            names.append(QString::fromUtf8(sqlite3_column_name(s, c)));
+        database.run(*statement, [&] {
+            for (int c = 0; c < statement->columnCount() && values.size() < names.size(); ++c)
+                values.append(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s, c))));
+        });
+        return {names.join(QLatin1Char(';')), values.join(QLatin1Char(';'))};
+    }
+    // The Paradox tables of make_raw_paradox_fixtures.py of one kind, each line's fields after the kind.
+    std::vector<QStringList> paradoxFixtures(const QString &kind)
+    {
+        if (m_paradox.isEmpty()) {
+            QByteArray out, err;
+            EXPECT_EQ(testsupport::run(KWERIX_PYTHON, {KWERIX_SOURCE_DIR "/tests/db/make_raw_paradox_fixtures.py", dir.path()},
+                                       &out, &err),
+                      0)
+                << err.toStdString();
+            m_paradox = QString::fromUtf8(out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        }
+        std::vector<QStringList> lines;
+        for (const QString &line : m_paradox) {
+            const QStringList fields = line.split(QLatin1Char('\t'));
+            if (fields.first() == kind)
+                lines.push_back(fields.mid(1));
+        }
+        EXPECT_FALSE(lines.empty()) << kind.toStdString();
+        return lines;
+    }
 
     Database database;
     std::vector<std::pair<QString, QString>> samples; // file, the text it holds
+
+private:
+    QStringList m_paradox;
 };
 
 TEST_F(ForeignTables, EveryCodePageMarkIsReadAndWrittenInItsCodePage)
@@ -81,6 +120,12 @@ TEST_F(ForeignTables, TablesThatCannotBeReadSayWhy)
         {"znak_4d.dbf", "The table's code page mark 0x4D names code page 936, which this program cannot read."},
         {"bezpol.dbf", "The table has no fields."},
         {"dbase2.dbf", "dBASE II tables are not supported"},
+        {"dbase7.dbf", "dBASE 7 tables are not supported"},
+        {"dbase7memo.dbf", "dBASE 7 tables are not supported"},
+        {"typ_Q.dbf", "Field POLE has the type Q, which this program cannot read."},
+        {"typ_V.dbf", "Field POLE has the type V, which this program cannot read."},
+        {"typ_X.dbf", "Field POLE has the type X, which this program cannot read."},
+        {"typ_0.dbf", "Field POLE has the type 0, which this program cannot read."},
     };
     for (const auto &c : cases) {
         testsupport::expectRefusal(error(QStringLiteral("SELECT * FROM \"%1\"").arg(c.file)), path(c.file), c.message);
@@ -120,6 +165,55 @@ TEST_F(ForeignTables, ParadoxFormattedMemosAreBinaryData)
     QFile::copy(path("notatki.mb"), path("formaty.mb"));
     EXPECT_EQ(value("SELECT typeof(UWAGI) FROM \"formaty.db\""), QStringLiteral("blob"));
     EXPECT_EQ(value("SELECT CAST(UWAGI AS TEXT) LIKE 'tekst notatki%' FROM \"formaty.db\""), QStringLiteral("1"));
+}
+
+TEST_F(ForeignTables, DbaseHeadersPaddedAfterTheirFieldListAreRead)
+{
+    // Visual FoxPro's 263-byte backlink, and three bytes as other writers leave them.
+    for (const char *table : {"odnosnik.dbf", "dopelniony.dbf"}) {
+        EXPECT_EQ(namesAndFirstRow(QStringLiteral("SELECT NAZWA, KWOTA, DATA FROM \"%1\"").arg(table)).second,
+                  QStringLiteral("Kowalski;1.25;2024-03-05"))
+            << table;
+        value(QStringLiteral("DELETE FROM \"%1\" WHERE NAZWA = 'Nowak'").arg(table));
+        EXPECT_EQ(value(QStringLiteral("SELECT COUNT(*) FROM \"%1\"").arg(table)), QStringLiteral("1")) << table;
+    }
+}
+
+TEST_F(ForeignTables, ParadoxFieldsOfEverySizeTheirTypeCanHaveAreRead)
+{
+    for (const QStringList &table : paradoxFixtures(QStringLiteral("size"))) {
+        const QString sql = QStringLiteral("SELECT NAZWA || ' ' || KOD FROM \"%1\"").arg(table[0]);
+        if (table[1] == QLatin1String("ok"))
+            EXPECT_EQ(value(sql), QStringLiteral("abc 7")) << table[0].toStdString();
+        else
+            testsupport::expectRefusal(error(sql), path(table[0]), "Field POLE has a size its type can't have.");
+    }
+}
+
+TEST_F(ForeignTables, ParadoxTextIsReadAndWrittenInTheCodePageTheHeaderNames)
+{
+    for (const QStringList &table : paradoxFixtures(QStringLiteral("codepage"))) {
+        const QString &file = table[0], &text = table[1];
+        const bool memo = file != QLatin1String("strona0.db");
+        const QString columns = memo ? QStringLiteral("NAZWA, UWAGI") : QStringLiteral("NAZWA");
+        const QString select = QStringLiteral("SELECT %1 FROM \"%2\"").arg(columns, file);
+        EXPECT_EQ(namesAndFirstRow(select).second, memo ? text + QLatin1Char(';') + text : text) << file.toStdString();
+        // Written back in the same code page.
+        value(QStringLiteral("UPDATE \"%1\" SET NAZWA = 'Zmiana ' || NAZWA").arg(file));
+        EXPECT_TRUE(readBytes(path(file)).contains(QByteArray::fromHex(table[2].toLatin1()))) << file.toStdString();
+        EXPECT_EQ(value(QStringLiteral("SELECT NAZWA FROM \"%1\"").arg(file)), QStringLiteral("Zmiana ") + text);
+    }
+    for (const QStringList &table : paradoxFixtures(QStringLiteral("refused")))
+        testsupport::expectRefusal(error(QStringLiteral("SELECT * FROM \"%1\"").arg(table[0])), path(table[0]), table[1].toUtf8().constData());
+}
+
+TEST_F(ForeignTables, ParadoxFieldNamesAreReadWhereTheFormatVersionPlacesThem)
+{
+    for (const QStringList &table : paradoxFixtures(QStringLiteral("names"))) {
+        EXPECT_EQ(namesAndFirstRow(QStringLiteral("SELECT * FROM \"%1\"").arg(table[0])),
+                  std::make_pair(table[1], table[2]))
+            << table[0].toStdString();
+    }
 }
 
 } // namespace

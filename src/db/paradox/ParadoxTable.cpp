@@ -62,9 +62,15 @@ struct PxDoc {
     PxDoc &operator=(const PxDoc &) = delete;
 };
 
-const SingleByteCodec &codecFor(int codePage)
+// The codec of the code page a table's header names; a header naming none (0, and every Paradox 3
+// table) is read as Windows-1250. A table is never read in a code page it was not written in.
+const SingleByteCodec &codecFor(int codePage, const QString &path)
 {
-    return codePage == 852 ? cp852Codec() : cp1250::codec();
+    if (codePage == 0)
+        return cp1250::codec();
+    if (!isSingleByteCodePage(codePage))
+        throwTableError(QStringLiteral("The table's header names code page %1, which this program cannot read.").arg(codePage), path);
+    return codecForCodePage(codePage);
 }
 
 FieldDef fieldDefFor(const QString &name, int type, int size)
@@ -97,8 +103,10 @@ bool isMemoField(int type)
     return type == pxfMemoBLOb || type == pxfBLOb || type == pxfFmtMemoBLOb || type == pxfOLE || type == pxfGraphic;
 }
 
-// Whether a field's size is one its type can have: the numbers, dates and times have one size,
-// memos keep 10 to 240 bytes of their text in the record.
+// Whether the size a header declares for a field is one its type can have: the numbers, dates and
+// times have one size; alpha and bytes fields 1 to 255; a BCD field declares its decimals (0 to 32);
+// memos, BLObs and graphics keep up to 240 bytes of their content in the record before the 10
+// bytes of their reference.
 bool sizeSuits(int type, int size)
 {
     switch (type) {
@@ -106,10 +114,16 @@ bool sizeSuits(int type, int size)
     case pxfShort: return size == 2;
     case pxfLong: case pxfAutoInc: case pxfDate: case pxfTime: return size == 4;
     case pxfNumber: case pxfCurrency: case pxfTimestamp: return size == 8;
-    case pxfBCD: return size == 17;
-    case pxfAlpha: return size >= 1 && size <= 255;
-    default: return isMemoField(type) ? size >= 10 && size <= 240 : size >= 1;
+    case pxfBCD: return size <= 32;
+    case pxfAlpha: case pxfBytes: return size >= 1 && size <= 255;
+    default: return isMemoField(type) ? size >= 10 && size <= 250 : size >= 1;
     }
+}
+
+// The bytes a header gives the table's name: 261 from Paradox 7 on, 79 before.
+int tableNameArea(int version)
+{
+    return version >= 12 ? 261 : 79;
 }
 
 bool allZero(const unsigned char *p, int n)
@@ -450,6 +464,23 @@ struct ParadoxTable::Layout {
         });
     }
 
+    // The blocks a changed table keeps: every block its header counts and any more the file holds,
+    // a last one cut short counted whole. A header counting blocks the file does not hold, or a
+    // file holding more than a header can count, would make the changed table unreadable.
+    int blocksKept(const QString &path) const
+    {
+        const int counted = header16(kFileBlocks);
+        const qint64 inFile = std::max<qint64>(0, (file.size() - headerSize + blockSize - 1) / blockSize);
+        if (counted > inFile || inFile > 0xFFFF)
+            throwTableError(QStringLiteral("The table's header counts %1 data blocks of %2 bytes, its file holds %3; "
+                                           "its records are not changed.")
+                                .arg(counted)
+                                .arg(blockSize)
+                                .arg(inFile),
+                            path);
+        return static_cast<int>(std::max<qint64>(counted, inFile));
+    }
+
 private:
     // Follows the chain while step(block, offset, records) says so; records as the block claims.
     template <class Step>
@@ -552,27 +583,25 @@ void ParadoxTable::readHeader(const QByteArray &head, qint64 fileSize)
     const quint32 encryption = qFromLittleEndian<quint32>(h + 0x25);
     if (encryption != 0 && (encryption != 0xFF00FF00 || (dataHeader && qFromLittleEndian<quint32>(h + 0x5C) != 0)))
         throwTableError(QStringLiteral("The table is encrypted."), path);
-    m_codec = &codecFor(dataHeader ? qFromLittleEndian<quint16>(h + 0x6A) : 0);
+    m_codec = &codecFor(dataHeader ? qFromLittleEndian<quint16>(h + 0x6A) : 0, path);
     if (m_headerSize > head.size() || fieldCount < 1 || fieldCount > 1024)
         damaged();
 
-    // Field types and sizes, the table name and field name pointers, the table name, the names.
+    // Field types and sizes, the table name and field name pointers, the table name in an area of
+    // fixed size (which may hold leftover bytes after the name's zero), the names.
     qsizetype at = dataHeader ? 0x78 : 0x58;
-    if (at + fieldCount * 2 + 4 + fieldCount * 4 > m_headerSize)
+    if (at + fieldCount * 2 + 4 + fieldCount * 4 + tableNameArea(version) > m_headerSize)
         damaged();
     std::vector<std::pair<int, int>> types;
     for (int i = 0; i < fieldCount; ++i, at += 2)
         types.emplace_back(h[at], h[at + 1]);
-    at += 4 + fieldCount * 4;
+    at += 4 + fieldCount * 4 + tableNameArea(version);
     const auto nextZero = [&](qsizetype from) {
         const qsizetype zero = head.indexOf('\0', from);
         if (zero < 0 || zero >= m_headerSize)
             damaged();
         return zero;
     };
-    at = nextZero(at);
-    while (at < m_headerSize && h[at] == 0)
-        ++at;
     int offset = 0;
     for (int i = 0; i < fieldCount; ++i) {
         const qsizetype end = nextZero(at);
@@ -581,7 +610,7 @@ void ParadoxTable::readHeader(const QByteArray &head, qint64 fileSize)
         c.size = c.pxType == pxfBCD ? 17 : types[static_cast<size_t>(i)].second;
         c.offset = offset;
         c.def = fieldDefFor(m_codec->decode(head.constData() + at, end - at), c.pxType, types[static_cast<size_t>(i)].second);
-        if (!sizeSuits(c.pxType, c.size))
+        if (!sizeSuits(c.pxType, types[static_cast<size_t>(i)].second))
             throwTableError(QStringLiteral("Field %1 has a size its type can't have.").arg(c.def.name), path);
         offset += c.size;
         m_hasMemo = m_hasMemo || isMemoField(c.pxType);
@@ -731,7 +760,8 @@ void ParadoxTable::patch(QByteArray &file, MbFile &memo, const std::vector<Recor
 
     // Inserting fills the last block of the chain, then adds blocks at the end of the file.
     qint32 autoInc = qFromLittleEndian<qint32>(file.constData() + kAutoInc);
-    int fileBlocks = static_cast<int>((file.size() - m_headerSize) / m_blockSize);
+    int fileBlocks = layout.blocksKept(path());
+    file.resize(std::max<qint64>(file.size(), layout.blockOffset(fileBlocks + 1)), '\0');
     int last = chain.empty() ? 0 : chain.back();
     QByteArray encoded(m_recordSize, '\0');
     for (const RecordChange *change : insertions) {
