@@ -76,6 +76,13 @@ SAFile openFile(const char *name, const char *access)
     return reinterpret_cast<SAFile>(file.release());
 }
 
+// The whole file shapelib has open, as the hooks hold it.
+QByteArrayView bytesOf(DBFHandle dbf)
+{
+    const MemoryFile *f = memoryFile(dbf->fp);
+    return f->mapped ? QByteArrayView(f->bytes, f->size) : QByteArrayView(f->data);
+}
+
 SAOffset readFile(void *p, SAOffset size, SAOffset count, SAFile handle)
 {
     MemoryFile *f = memoryFile(handle);
@@ -243,6 +250,12 @@ QString memoPathFor(const QString &path, bool foxPro)
     return paths::resolveExisting(wanted);
 }
 
+// A byte as a message shows it: 0x0A.
+QString hexByte(unsigned char byte)
+{
+    return QStringLiteral("0x") + QString::number(byte, 16).toUpper().rightJustified(2, QLatin1Char('0'));
+}
+
 // The code page a table's language driver mark names, from the published list of dBASE and FoxPro
 // marks; 0 when the mark names none (no mark, or "the system's ANSI code page": for this program,
 // Windows-1250), -1 for a mark not in the list.
@@ -270,7 +283,7 @@ int codePageOfMark(unsigned char mark)
 const SingleByteCodec &codecFor(unsigned char mark, const QString &path)
 {
     const int codePage = codePageOfMark(mark);
-    const QString hex = QStringLiteral("0x") + QString::number(mark, 16).toUpper().rightJustified(2, QLatin1Char('0'));
+    const QString hex = hexByte(mark);
     if (codePage < 0)
         throwTableError(QStringLiteral("The table's code page mark %1 is not a known dBASE language driver.").arg(hex), path);
     static const std::set<int> unsupported = {932, 936, 949, 950, 10000, 10006, 10007, 10029};
@@ -296,14 +309,29 @@ bool allDigits(const char *p, int n)
     return true;
 }
 
+// Whether the reader knows a field type: those of dBASE III and IV, FoxPro and Visual FoxPro that
+// hold values (Visual FoxPro's null flags, type '0', are passed over). Any other would read as an
+// empty column.
+bool isKnownType(char type)
+{
+    return type != '\0' && std::strchr("CNFDLIYTMBGP", type);
+}
+
+// A type letter for a message; a byte that is no printable letter in hexadecimal.
+QString shownType(char type)
+{
+    const auto byte = static_cast<unsigned char>(type);
+    return byte > 0x20 && byte < 0x7F ? QString(QLatin1Char(type)) : hexByte(byte);
+}
+
 // Whether a field's width is one its type can have: binary and date types have one width, memo
 // pointers two (text in dBASE, a 32-bit number in Visual FoxPro).
 bool widthSuits(char type, int width, unsigned char version)
 {
     const bool vfp = isVisualFoxPro(version);
     switch (type) {
-    case 'I': case '+': return width == 4;
-    case 'Y': case 'T': case '@': case 'O': case 'D': return width == 8;
+    case 'I': return width == 4;
+    case 'Y': case 'T': case 'D': return width == 8;
     case 'L': return width == 1;
     case 'B': return width == (vfp ? 8 : 10);
     case 'M': case 'G': case 'P': return width == 10 || (vfp && width == 4);
@@ -651,7 +679,9 @@ void encodeField(char *record, const DbfTable::Column &c, const Cell &cell, cons
 
 namespace {
 
-// What the first 32 bytes of a dBASE table tell.
+// What the first 32 bytes of a dBASE table tell; the field descriptors follow them.
+constexpr qint64 kFileHeader = 32;
+
 struct DbfHeader {
     unsigned char version = 0;
     int month = 0;
@@ -680,6 +710,66 @@ std::optional<DbfHeader> dbfHeaderOf(const QByteArray &bytes)
     return header;
 }
 
+// dBASE 7 (level 7: version 4, 0x8C with a memo file) has a 68-byte header and field descriptors
+// of 48 bytes, a layout shapelib does not read; a version 4 header whose length fits 32-byte
+// descriptors is read as dBASE IV.
+bool isDbase7(const DbfHeader &header)
+{
+    return header.version == 0x8C || (header.version == 0x04 && (header.headerLength - 69) % 48 == 0);
+}
+
+bool isDeletionFlag(char byte)
+{
+    return byte == ' ' || byte == '*';
+}
+
+// A record begins with its deletion flag where the header's length puts it.
+void requireDeletionFlag(DBFHandle dbf, qint64 recNo, const QString &path)
+{
+    const QByteArrayView file = bytesOf(dbf);
+    const qint64 at = dbf->nHeaderLength + recNo * dbf->nRecordLength;
+    if (at >= file.size() || !isDeletionFlag(file[at]))
+        throwTableError(QStringLiteral("Record %1 does not begin with a deletion flag: the header's length (%2 bytes) does not "
+                                       "put the records where they are.")
+                            .arg(recNo + 1)
+                            .arg(dbf->nHeaderLength),
+                        path);
+}
+
+// A header length one byte off would read every field shifted and a delete would write its flag
+// over the header: the field list must end before the records begin (a header padded after it, as
+// Visual FoxPro's backlink or a few bytes of other writers, is fine), and the first and the last
+// record begin with a deletion flag.
+void requireRecordsWhereHeaderPutsThem(DBFHandle dbf, const QString &path)
+{
+    const QByteArrayView file = bytesOf(dbf);
+    const qint64 fieldListEnd = kFileHeader + static_cast<qint64>(dbf->nFields) * XBASE_FLDHDR_SZ;
+    if (fieldListEnd >= dbf->nHeaderLength || file[fieldListEnd] != '\r')
+        throwTableError(QStringLiteral("The header is %1 bytes long, but its field list does not end within it.").arg(dbf->nHeaderLength),
+                        path);
+    if (dbf->nRecords > 0) {
+        requireDeletionFlag(dbf, 0, path);
+        requireDeletionFlag(dbf, dbf->nRecords - 1, path);
+    }
+}
+
+// A change is made only where records are as the header tells: every record it touches begins with
+// a deletion flag, and the file holds no record beyond those the header counts, which an insert
+// would write over.
+void requireChangesFit(DBFHandle dbf, const std::vector<RecordChange> &changes, const QString &path)
+{
+    const QByteArrayView file = bytesOf(dbf);
+    const qint64 end = dbf->nHeaderLength + static_cast<qint64>(dbf->nRecords) * dbf->nRecordLength;
+    if (file.size() >= end + dbf->nRecordLength && isDeletionFlag(file[end]))
+        throwTableError(QStringLiteral("The file holds more records than the %1 its header counts; its records are not changed.")
+                            .arg(dbf->nRecords),
+                        path);
+    for (const RecordChange &change : changes) {
+        if (change.kind != RecordChange::Insert && change.recNo >= 0 && change.recNo < dbf->nRecords)
+            requireDeletionFlag(dbf, change.recNo, path);
+    }
+}
+
 } // namespace
 
 bool DbfTable::looksLikeDbf(const QByteArray &bytes)
@@ -689,7 +779,7 @@ bool DbfTable::looksLikeDbf(const QByteArray &bytes)
         return false;
     const unsigned char version = header->version;
     const bool knownVersion = version == 0x02 || version == 0x03 || version == 0x04 || version == 0x05
-        || hasMemoVersion(version) || version == 0x43 || version == 0x63;
+        || hasMemoVersion(version) || version == 0x43 || version == 0x63 || version == 0x8C;
     return knownVersion && header->headerLength >= 33 && header->recordLength >= 1 && header->month <= 12
         && header->day <= 31;
 }
@@ -707,6 +797,10 @@ DbfTable::DbfTable(const QString &path) : TableFile(path)
         header = *dbfHeaderOf(bytes);
         m_recordLength = header.recordLength;
         m_recordCount = header.records;
+        if (isDbase7(header))
+            throwTableError(QStringLiteral("dBASE 7 tables are not supported: save the table as dBASE IV or earlier in the "
+                                           "program that made it."),
+                            path);
         const bool fits = file.size() >= header.headerLength + m_recordCount * m_recordLength;
         // Version 2 is also dBASE II, whose header (a 16-bit record count at offset 1, field
         // descriptors from offset 8) read as dBASE III's gives a header length that no field list
@@ -734,16 +828,21 @@ DbfTable::DbfTable(const QString &path) : TableFile(path)
         widths += dbf.h->panFieldSize[i];
     if (widths != m_recordLength)
         throwTableError(QStringLiteral("The field definitions do not add up to the record length."), path);
+    requireRecordsWhereHeaderPutsThem(dbf.h, path);
     for (int i = 0; i < DBFGetFieldCount(dbf.h); ++i) {
         char name[XBASE_FLDNAME_LEN_READ + 1] = {};
         int width = 0, decimals = 0;
         DBFGetFieldInfo(dbf.h, i, name, &width, &decimals);
         const char type = DBFGetNativeFieldType(dbf.h, i);
-        if (type == '0')
+        if (type == '0' && isVisualFoxPro(m_version))
             continue; // Visual FoxPro's null flags
+        const QString shownName = m_codec->decode(name, static_cast<qsizetype>(std::strlen(name))).trimmed();
+        if (!isKnownType(type))
+            throwTableError(QStringLiteral("Field %1 has the type %2, which this program cannot read.").arg(shownName, shownType(type)),
+                            path);
         if (!widthSuits(type, dbf.h->panFieldSize[i], m_version))
             throwTableError(QStringLiteral("Field %1 has a width (%2) its type %3 can't have.")
-                                .arg(m_codec->decode(name, static_cast<qsizetype>(std::strlen(name))).trimmed())
+                                .arg(shownName)
                                 .arg(dbf.h->panFieldSize[i])
                                 .arg(QLatin1Char(type)),
                             path);
@@ -822,6 +921,7 @@ void DbfTable::apply(const std::vector<RecordChange> &changes)
         DbfHandle dbf(openDbf(temporary, "rb+"));
         if (!dbf.h)
             throwTableError(QStringLiteral("The table can't be opened for writing. %1").arg(t_shapelibError), path());
+        requireChangesFit(dbf.h, changes, path());
         const Codec codec{m_codec, m_version};
         QByteArray record(m_recordLength, ' ');
         Cell old;
