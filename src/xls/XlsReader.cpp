@@ -8,19 +8,35 @@
 
 namespace {
 
-// A read-only view of one record's data with bounds-checked accessors.
+// A read-only view of one record's data with bounds-checked accessors. A strict view refuses to
+// read past the record's end; a lenient one, for records the cells' values do not need (formats,
+// fonts, styles, names), reads numbers past it as 0 and strings as the characters present.
 class Data {
 public:
     Data(const char *p, qsizetype n) : m_p(reinterpret_cast<const unsigned char *>(p)), m_n(n) {}
+    Data lenient() const
+    {
+        Data d = *this;
+        d.m_lenient = true;
+        return d;
+    }
     qsizetype size() const { return m_n; }
     void need(qsizetype at, qsizetype count) const
     {
-        if (at < 0 || count < 0 || at + count > m_n)
+        if (!has(at, count))
             throw XlsError(QStringLiteral("The record is shorter than its content (%1 bytes)").arg(m_n));
     }
-    int u8(qsizetype at) const { need(at, 1); return m_p[at]; }
-    int u16(qsizetype at) const { need(at, 2); return qFromLittleEndian<quint16>(m_p + at); }
-    quint32 u32(qsizetype at) const { need(at, 4); return qFromLittleEndian<quint32>(m_p + at); }
+    // Of count items of unit bytes from at, how many are read: all (or an error) in a strict view,
+    // those present in a lenient one.
+    qsizetype fit(qsizetype at, qsizetype count, int unit) const
+    {
+        if (!m_lenient)
+            need(at, count * unit);
+        return has(at, count * unit) ? count : std::max<qsizetype>(0, (m_n - at) / unit);
+    }
+    int u8(qsizetype at) const { return present(at, 1) ? m_p[at] : 0; }
+    int u16(qsizetype at) const { return present(at, 2) ? qFromLittleEndian<quint16>(m_p + at) : 0; }
+    quint32 u32(qsizetype at) const { return present(at, 4) ? qFromLittleEndian<quint32>(m_p + at) : 0; }
     double f64(qsizetype at) const { need(at, 8); return qFromLittleEndian<double>(m_p + at); }
     QByteArray bytes(qsizetype at, qsizetype count) const
     {
@@ -30,8 +46,18 @@ public:
     const unsigned char *at(qsizetype at) const { return m_p + at; }
 
 private:
+    bool has(qsizetype at, qsizetype count) const { return at >= 0 && count >= 0 && at + count <= m_n; }
+    // Whether a number lies in the record; past its end an error, or 0 in a lenient view.
+    bool present(qsizetype at, qsizetype count) const
+    {
+        if (!m_lenient)
+            need(at, count);
+        return has(at, count);
+    }
+
     const unsigned char *m_p;
     qsizetype m_n;
+    bool m_lenient = false;
 };
 
 QString latin1(const unsigned char *p, qsizetype n)
@@ -65,6 +91,24 @@ bool isBof(quint16 id)
     return id == biff::BOF || id == 0x0009 || id == 0x0209 || id == 0x0409;
 }
 
+// The version a workbook stream's first record tells: the id of its BOF up to BIFF4, from BIFF5 on
+// the BOF's version field (0x0600 BIFF8, 0x0500 BIFF5); biff5Or8 when that field names neither.
+TExcelVersion versionOfBof(const ByteBuffer &stream, TExcelVersion biff5Or8)
+{
+    if (stream.size() < 4 || stream[0] != 0x09)
+        return TExcelVersion::xvNone;
+    switch (static_cast<unsigned char>(stream[1])) {
+    case 0x00: return TExcelVersion::xvExcel21;
+    case 0x02: return TExcelVersion::xvExcel30;
+    case 0x04: return TExcelVersion::xvExcel40;
+    case 0x08: {
+        const int major = stream.size() >= 6 ? static_cast<unsigned char>(stream[5]) : 0;
+        return major == 0x06 ? TExcelVersion::xvExcel97 : major == 0x05 ? TExcelVersion::xvExcel50 : biff5Or8;
+    }
+    default: return TExcelVersion::xvNone;
+    }
+}
+
 class Reader {
 public:
     explicit Reader(TXlsWorkbook &book) : m_book(book) {}
@@ -88,20 +132,7 @@ private:
         if (!compound::isCompoundFile(path)) {
             const QByteArray plain = fileaccess::readAll(path);
             m_stream.append(plain.constData(), plain.size());
-            m_version = TExcelVersion::xvNone;
-            if (m_stream.size() >= 4 && m_stream[0] == 0x09) {
-                switch (static_cast<unsigned char>(m_stream[1])) {
-                case 0x00: m_version = TExcelVersion::xvExcel21; break;
-                case 0x02: m_version = TExcelVersion::xvExcel30; break;
-                case 0x04: m_version = TExcelVersion::xvExcel40; break;
-                case 0x08: // a bare BIFF5 or BIFF8 stream: its BOF tells which
-                    m_version = m_stream.size() >= 6 && static_cast<unsigned char>(m_stream[5]) == 0x06
-                        ? TExcelVersion::xvExcel97
-                        : TExcelVersion::xvExcel50;
-                    break;
-                default: break;
-                }
-            }
+            m_version = versionOfBof(m_stream, TExcelVersion::xvExcel50);
             return;
         }
         const QStringList names = compound::rootNames(path);
@@ -109,8 +140,12 @@ private:
         const bool book = names.contains(QStringLiteral("book"), Qt::CaseInsensitive);
         if (!workbook && !book)
             throw XlsError(QStringLiteral("File is not a Excel Workbook"));
-        m_version = workbook ? TExcelVersion::xvExcel97 : TExcelVersion::xvExcel50;
         compound::readRootStream(path, workbook ? QStringLiteral("Workbook") : QStringLiteral("Book"), m_stream);
+        // Some programs write BIFF8 records into a stream named "Book": the records tell their
+        // version, the stream's name only when they do not.
+        const TExcelVersion named = workbook ? TExcelVersion::xvExcel97 : TExcelVersion::xvExcel50;
+        const TExcelVersion told = versionOfBof(m_stream, named);
+        m_version = told == TExcelVersion::xvNone ? named : told;
     }
 
     bool header(quint16 &id, quint16 &length)
@@ -148,13 +183,13 @@ private:
         quint16 id, length;
         while (header(id, length)) {
             ++m_records;
-            if (length > m_book.maxRecordSize()) {
-                m_pos += length;
-                continue;
-            }
             try {
                 if (m_pos + length > m_stream.size())
                     throw XlsError(QStringLiteral("The record runs past the end of the stream"));
+                if (length > m_book.maxRecordSize()) {
+                    m_pos += length;
+                    continue;
+                }
                 const Data data(m_stream.constData() + m_pos, length);
                 m_recordStart = m_pos - 4;
                 m_pos += length;
@@ -221,13 +256,13 @@ private:
             if (flags & 0x04)
                 at += 4;
             const int unit = flags & 1 ? 2 : 1;
-            d.need(at, static_cast<qsizetype>(count) * unit);
-            text = unit == 2 ? utf16(d.at(at), count) : latin1(d.at(at), count);
-            at += static_cast<qsizetype>(count) * unit;
+            const qsizetype n = d.fit(at, count, unit);
+            text = unit == 2 ? utf16(d.at(at), n) : latin1(d.at(at), n);
+            at += n * unit;
         } else {
-            d.need(at, count);
-            text = eightBit(d.at(at), count);
-            at += count;
+            const qsizetype n = d.fit(at, count, 1);
+            text = eightBit(d.at(at), n);
+            at += n;
         }
         if (end)
             *end = at;
@@ -250,10 +285,16 @@ private:
             if (m_codePage == 1200 || m_codePage == 0x8000 || m_codePage == 0x8001)
                 m_codePage = 1252;
             return;
-        case biff::BOUNDSHEET: boundSheet(d); return;
+        case biff::BOUNDSHEET: boundSheet(d.lenient()); return;
         case biff::SST: sst(); return;
-        case biff::DIMENSIONS:
-        case biff::DIMENSIONS_BIFF2: dimensions(d); return;
+        case biff::DIMENSIONS: dimensions(d); return;
+        case biff::DIMENSIONS_BIFF2:
+            // Only BIFF2 gives that id to DIMENSIONS.
+            if (m_version == TExcelVersion::xvExcel21) {
+                dimensions(d);
+                return;
+            }
+            break;
         case biff::BLANK:
             put(d.u16(0), d.u16(2), d.u16(4), CellKind::Blank);
             return;
@@ -323,7 +364,9 @@ private:
         case biff::STRING_BIFF2: {
             if (!m_stringFormula)
                 return;
-            const QString text = id == biff::STRING_BIFF2 ? recordString(d, 0, 1) : recordString(d, 0, 2);
+            const QString text = id == biff::STRING_BIFF2 ? recordString(d, 0, 1)
+                : biff8() ? stringAcrossContinues()
+                          : recordString(d, 0, 2);
             m_stringFormula->formula->text = text;
             m_stringFormula = nullptr;
             return;
@@ -337,11 +380,12 @@ private:
                 m_lastCell->kind = CellKind::ArrayFormula;
             return;
         }
-        case biff::FONT: font(d); return;
-        case biff::XF: xf(d); return;
+        case biff::FONT: font(d.lenient()); return;
+        case biff::XF: xf(d.lenient()); return;
         case biff::FORMAT: {
-            const int index = d.u16(0);
-            const QString text = biff8() ? recordString(d, 2, 2) : recordString(d, 2, 1);
+            const Data f = d.lenient();
+            const int index = f.u16(0);
+            const QString text = biff8() ? recordString(f, 2, 2) : recordString(f, 2, 1);
             if (index >= 0 && index < 0x10000) {
                 while (m_book.numberFormats.size() <= index)
                     m_book.numberFormats.append(QString());
@@ -350,17 +394,8 @@ private:
             return;
         }
         case biff::DATEMODE: m_book.dateMode1904 = d.u16(0) != 0; return;
-        case biff::COUNTRY:
-            m_book.countryDefault = d.u16(0);
-            m_book.countryWindows = d.u16(2);
-            return;
-        case biff::PALETTE: {
-            const int count = d.u16(0);
-            for (int i = 0; i < count && 8 + i < 64; ++i)
-                m_book.palette[static_cast<size_t>(8 + i)] = static_cast<quint32>(d.u8(2 + 4 * i)) << 16
-                    | static_cast<quint32>(d.u8(3 + 4 * i)) << 8 | static_cast<quint32>(d.u8(4 + 4 * i));
-            return;
-        }
+        case biff::COUNTRY: country(d.lenient()); return;
+        case biff::PALETTE: palette(d.lenient()); return;
         case biff::WINDOW1:
             if (d.size() >= 18) {
                 m_book.window = {d.u16(0), d.u16(2), d.u16(4), d.u16(6), d.u16(10), d.u16(8)};
@@ -380,6 +415,27 @@ private:
         records.emplace_back(id, d.bytes(0, d.size()));
     }
 
+    void country(const Data &d)
+    {
+        m_book.countryDefault = d.u16(0);
+        m_book.countryWindows = d.u16(2);
+    }
+
+    void palette(const Data &d)
+    {
+        const int count = d.u16(0);
+        for (int i = 0; i < count && 8 + i < 64; ++i)
+            m_book.palette[static_cast<size_t>(8 + i)] = static_cast<quint32>(d.u8(2 + 4 * i)) << 16
+                | static_cast<quint32>(d.u8(3 + 4 * i)) << 8 | static_cast<quint32>(d.u8(4 + 4 * i));
+    }
+
+    // A formula's text result longer than one record goes on in CONTINUE records, as the SST does.
+    QString stringAcrossContinues() const
+    {
+        ContinuedRecord in(m_stream, m_recordStart, "STRING");
+        return continuedString(in).text;
+    }
+
     void stringCell(int row, int column, int xf, const QString &text)
     {
         const int index = m_book.sharedStrings.add(text, !fitsCompressed(text));
@@ -391,12 +447,11 @@ private:
         const int options = d.u16(4);
         QString name;
         if (biff8()) {
-            const int count = d.u8(6), flag = d.u8(7);
-            d.need(8, static_cast<qsizetype>(count) * (flag & 1 ? 2 : 1));
+            const int flag = d.u8(7);
+            const qsizetype count = d.fit(8, d.u8(6), flag & 1 ? 2 : 1);
             name = QString(QChar(flag & 1)) + (flag & 1 ? utf16(d.at(8), count) : latin1(d.at(8), count));
         } else {
-            const int count = d.u8(6);
-            d.need(7, count);
+            const qsizetype count = d.fit(7, d.u8(6), 1);
             name = QString(QChar(0)) + eightBit(d.at(7), count);
         }
         m_names.push_back({name, (options >> 8) & 0xFF});
@@ -460,11 +515,28 @@ private:
         if (!m_sheetOpen)
             return;
         m_sheetOpen = false;
-        if (m_sawDimensions)
-            return;
         TSheet &s = sheet();
+        if (m_sawDimensions) {
+            endAtLastCell(s);
+            return;
+        }
         s.computeUsedRange();
         s.declaredEmpty = s.cells().empty();
+    }
+
+    // A DIMENSIONS record may claim rows and columns that no cell record reaches (a BIFF4 writer
+    // declares the whole sheet): the range then ends at the last row and column holding a cell.
+    static void endAtLastCell(TSheet &s)
+    {
+        if (s.declaredEmpty || s.cells().empty())
+            return;
+        int lastRow = 0, lastCol = 0;
+        s.cells().forEach([&](const TCell &c) {
+            lastRow = std::max(lastRow, c.row());
+            lastCol = std::max(lastCol, c.column());
+        });
+        s.lastRow = static_cast<quint16>(std::min<int>(s.lastRow, lastRow));
+        s.lastCol = static_cast<quint16>(std::min<int>(s.lastCol, lastCol));
     }
 
     void dimensions(const Data &d)
@@ -560,61 +632,21 @@ private:
         m_book.cellFormats.push_back(f);
     }
 
-    // The shared string table: the SST record and the CONTINUE records after it.
-    void sst()
-    {
-        SstCursor in(m_stream, m_recordStart);
-        const quint32 total = in.u32();
-        const quint32 count = in.u32();
-        m_book.sharedStrings.setTotalCount(total);
-        // Every entry takes at least three bytes: a count larger than the stream can hold lies.
-        m_book.sharedStrings.reserve(std::min<qsizetype>(count, m_stream.size() / 3));
-        for (quint32 i = 0; i < count; ++i) {
-            const int characters = in.u16();
-            const int flags = in.u8();
-            const int runs = flags & 0x08 ? in.u16() : 0;
-            const quint32 extended = flags & 0x04 ? in.u32() : 0;
-            SharedString entry;
-            entry.wide = flags & 1;
-            bool unicodePart = flags & 1;
-            int left = characters;
-            while (left > 0) {
-                if (in.atRecordEnd()) {
-                    in.nextRecord();
-                    unicodePart = in.u8() & 1;
-                    entry.wide = true; // split entries keep 16-bit characters
-                }
-                const qsizetype available = in.remainingInRecord() / (unicodePart ? 2 : 1);
-                const int n = static_cast<int>(std::min<qsizetype>(left, available));
-                if (n == 0)
-                    throw XlsError(QStringLiteral("SST string is split between the bytes of a character"));
-                const unsigned char *part = in.take(static_cast<qsizetype>(n) * (unicodePart ? 2 : 1));
-                if (left == characters && n == characters)
-                    entry.text = unicodePart ? utf16(part, n) : latin1(part, n);
-                else
-                    entry.text += unicodePart ? utf16(part, n) : latin1(part, n);
-                left -= n;
-            }
-            if (runs > 0 || extended > 0) {
-                entry.extras = std::make_unique<StringExtras>();
-                entry.extras->richText = in.spanning(static_cast<qsizetype>(runs) * 4);
-                entry.extras->extendedData = in.spanning(extended);
-            }
-            m_book.sharedStrings.append(std::move(entry));
-        }
-    }
-
-    // Reads through the SST and its CONTINUE records.
-    class SstCursor {
+    // Reads through a record (SST, STRING) and the CONTINUE records after it.
+    class ContinuedRecord {
     public:
-        SstCursor(const ByteBuffer &stream, qsizetype recordStart) : m_stream(stream) { enter(recordStart); }
+        ContinuedRecord(const ByteBuffer &stream, qsizetype recordStart, const char *name) : m_stream(stream), m_name(name)
+        {
+            enter(recordStart);
+        }
+        QString name() const { return QString::fromLatin1(m_name); }
 
         bool atRecordEnd() const { return m_pos >= m_end; }
         qsizetype remainingInRecord() const { return m_end - m_pos; }
         void nextRecord()
         {
             if (m_end + 4 > m_stream.size() || qFromLittleEndian<quint16>(m_stream.constData() + m_end) != biff::CONTINUE)
-                throw XlsError(QStringLiteral("CONTINUE record is missing in SST"));
+                throw XlsError(QStringLiteral("CONTINUE record is missing in %1").arg(name()));
             enter(m_end);
         }
         // Bytes that may go on in the next record without a flag byte.
@@ -660,9 +692,6 @@ private:
             return v;
         }
 
-    public:
-
-    private:
         void enter(qsizetype header)
         {
             const qsizetype length = qFromLittleEndian<quint16>(m_stream.constData() + header + 2);
@@ -670,9 +699,60 @@ private:
             m_end = std::min<qsizetype>(m_pos + length, m_stream.size());
         }
         const ByteBuffer &m_stream;
+        const char *m_name;
         qsizetype m_pos = 0;
         qsizetype m_end = 0;
     };
+
+    // The shared string table: the SST record and the CONTINUE records after it.
+    void sst()
+    {
+        ContinuedRecord in(m_stream, m_recordStart, "SST");
+        const quint32 total = in.u32();
+        const quint32 count = in.u32();
+        m_book.sharedStrings.setTotalCount(total);
+        // Every entry takes at least three bytes: a count larger than the stream can hold lies.
+        m_book.sharedStrings.reserve(std::min<qsizetype>(count, m_stream.size() / 3));
+        for (quint32 i = 0; i < count; ++i)
+            m_book.sharedStrings.append(continuedString(in));
+    }
+
+    // A BIFF8 string that may go on in CONTINUE records, each starting with the flag byte of the
+    // characters it holds: an SST entry, a formula's text result.
+    static SharedString continuedString(ContinuedRecord &in)
+    {
+        const int characters = in.u16();
+        const int flags = in.u8();
+        const int runs = flags & 0x08 ? in.u16() : 0;
+        const quint32 extended = flags & 0x04 ? in.u32() : 0;
+        SharedString entry;
+        entry.wide = flags & 1;
+        bool unicodePart = flags & 1;
+        int left = characters;
+        while (left > 0) {
+            if (in.atRecordEnd()) {
+                in.nextRecord();
+                unicodePart = in.u8() & 1;
+                entry.wide = true; // split entries keep 16-bit characters
+            }
+            const qsizetype available = in.remainingInRecord() / (unicodePart ? 2 : 1);
+            const int n = static_cast<int>(std::min<qsizetype>(left, available));
+            if (n == 0)
+                throw XlsError(QStringLiteral("%1 string is split between the bytes of a character").arg(in.name()));
+            const unsigned char *part = in.take(static_cast<qsizetype>(n) * (unicodePart ? 2 : 1));
+            if (left == characters && n == characters)
+                entry.text = unicodePart ? utf16(part, n) : latin1(part, n);
+            else
+                entry.text += unicodePart ? utf16(part, n) : latin1(part, n);
+            left -= n;
+        }
+        if (runs > 0 || extended > 0) {
+            entry.extras = std::make_unique<StringExtras>();
+            entry.extras->richText = in.spanning(static_cast<qsizetype>(runs) * 4);
+            entry.extras->extendedData = in.spanning(extended);
+        }
+        return entry;
+    }
 
     TXlsWorkbook &m_book;
     ByteBuffer m_stream;

@@ -138,3 +138,25 @@ TEST_F(Conversion, SheetsTheirFileDeclaresEmptyGiveEmptyFilesAtOnce)
     EXPECT_EQ(converted("obcy.xls"), QByteArray());
     EXPECT_TRUE(QFile::exists(path("praca/obcy.csv")));
 }
+
+TEST_F(Conversion, ADeclaredRangeBeyondTheCellsGivesTheirLinesAlone)
+{
+    // A BIFF4 worksheet declaring 65,535 rows x 255 columns for 2 x 2 cells.
+    QByteArray biff4 = testsupport::record(0x0409, RecordData().u16(0).u16(0x0010).u16(0).bytes)
+        + testsupport::record(biff::DIMENSIONS, RecordData().u16(0).u16(65535).u16(0).u16(255).u16(0).bytes);
+    for (int row = 0; row < 2; ++row) {
+        for (int column = 0; column < 2; ++column)
+            biff4 += testsupport::record(0x0203, RecordData().u16(row).u16(column).u16(15).f64(row * 10 + column).bytes);
+    }
+    testsupport::writeBytes(catalogue() + "biff4.xls", biff4 + testsupport::record(biff::EOF_, {}));
+    EXPECT_EQ(converted("biff4.xls"), QByteArray("0;1;\r\n10;11;\r\n"));
+}
+
+TEST_F(Conversion, BiffEightRecordsInAStreamNamedBookAreConverted)
+{
+    const QByteArray cells = testsupport::record(biff::DIMENSIONS, RecordData().u32(0).u32(1).u16(0).u16(2).u16(0).bytes)
+        + testsupport::record(biff::NUMBER, RecordData().u16(0).u16(0).u16(15).f64(1).bytes)
+        + testsupport::record(biff::NUMBER, RecordData().u16(0).u16(1).u16(15).f64(2.5).bytes);
+    testsupport::writeCompound(catalogue() + "book.xls", testsupport::biff8Stream({}, cells), QStringLiteral("Book"));
+    EXPECT_EQ(converted("book.xls"), QByteArray("1;2,5;\r\n"));
+}

@@ -139,6 +139,10 @@ TEST_F(PolishTest, MalformedFilesGiveTheirErrors)
     QByteArray cut = biff8Stream({}, record(biff::NUMBER, RecordData().u16(0).u16(1).u16(15).f64(1).bytes));
     writeCompound(path("obciety.xls"), cut.left(cut.size() - 10));
     expectError(path("obciety.xls"), QStringLiteral("Error on reading record # 5\rThe record runs past the end of the stream"));
+    // A record longer than any the reader reads, running past the end of the stream.
+    const QByteArray bof = record(biff::BOF, RecordData().u16(0x0600).u16(0x0005).u16(0).u16(0).u32(0).u32(0).bytes);
+    writeCompound(path("za_dlugi.xls"), bof + RecordData().u16(0x1234).u16(0xFFFF).bytes + QByteArray(10, 'x'));
+    expectError(path("za_dlugi.xls"), QStringLiteral("Error on reading record # 1\rThe record runs past the end of the stream"));
 }
 
 TEST_F(PolishTest, ReaderPassesOverWhatItNeedNotRead)
@@ -190,6 +194,111 @@ TEST_F(PolishTest, SheetsWithoutDimensionsUseTheRangeOfTheirCells)
     writeCompound(path("bez.xls"), biff8Stream({}, {}));
     TXlsWorkbook empty = readBook(path("bez.xls"));
     EXPECT_TRUE(empty.sheet(0).declaredEmpty);
+}
+
+TEST_F(PolishTest, RecordIdZeroIsDimensionsOnlyInBiff2)
+{
+    // BIFF8: 19 x 15 cells, their DIMENSIONS, then records of id 0 that would claim 18 x 14 or
+    // hold nothing at all.
+    QByteArray cells;
+    for (int row = 0; row < 19; ++row) {
+        for (int column = 0; column < 15; ++column)
+            cells += record(biff::NUMBER, RecordData().u16(row).u16(column).u16(15).f64(row * 100 + column).bytes);
+    }
+    const QByteArray zero = record(0x0000, RecordData().u32(0).u32(18).u16(0).u16(14).u16(0).bytes) + record(0x0000, {});
+    writeCompound(path("zero.xls"),
+                  biff8Stream({}, record(biff::DIMENSIONS, RecordData().u32(0).u32(19).u16(0).u16(15).u16(0).bytes) + cells + zero));
+    TXlsWorkbook book = readBook(path("zero.xls"));
+    const TSheet &sheet = book.sheet(0);
+    EXPECT_EQ((std::vector<int>{sheet.firstRow, sheet.lastRow, sheet.firstCol, sheet.lastCol}), (std::vector<int>{0, 18, 0, 14}));
+
+    // BIFF2: id 0 is DIMENSIONS.
+    const QByteArray biff2 = record(0x0009, RecordData().u16(2).u16(0x0010).bytes)
+        + record(0x0000, RecordData().u16(0).u16(3).u16(0).u16(2).bytes)
+        + record(biff::NUMBER2, RecordData().u16(0).u16(0).u8(0).u8(0).u8(0).f64(1).bytes)
+        + record(biff::NUMBER2, RecordData().u16(2).u16(1).u8(0).u8(0).u8(0).f64(2).bytes) + record(biff::EOF_, {});
+    writeBytes(path("biff2.xls"), biff2);
+    TXlsWorkbook book2 = readBook(path("biff2.xls"));
+    const TSheet &old = book2.sheet(0);
+    EXPECT_EQ(book2.version(), TExcelVersion::xvExcel21);
+    EXPECT_FALSE(old.declaredEmpty);
+    EXPECT_EQ((std::vector<int>{old.firstRow, old.lastRow, old.firstCol, old.lastCol}), (std::vector<int>{0, 2, 0, 1}));
+    EXPECT_EQ(old.asString(1, 2), QStringLiteral("2"));
+}
+
+TEST_F(PolishTest, ARangeDeclaredBeyondTheCellsEndsAtTheLastCell)
+{
+    // A BIFF4 worksheet declaring 65,535 rows x 255 columns for 27 x 4 cells from row 2 and column 1.
+    QByteArray biff4 = record(0x0409, RecordData().u16(0).u16(0x0010).u16(0).bytes)
+        + record(biff::DIMENSIONS, RecordData().u16(0).u16(65535).u16(0).u16(255).u16(0).bytes);
+    for (int row = 2; row < 29; ++row) {
+        biff4 += record(0x0204, RecordData().u16(row).u16(1).u16(15).u16(6).raw("wiersz").bytes);
+        for (int column = 2; column < 5; ++column)
+            biff4 += record(0x0203, RecordData().u16(row).u16(column).u16(15).f64(row * 10 + column).bytes);
+    }
+    writeBytes(path("caly_arkusz.xls"), biff4 + record(biff::EOF_, {}));
+    TXlsWorkbook book = readBook(path("caly_arkusz.xls"));
+    const TSheet &sheet = book.sheet(0);
+    EXPECT_FALSE(sheet.declaredEmpty);
+    // Only the trailing rows and columns no cell reaches are left out.
+    EXPECT_EQ((std::vector<int>{sheet.firstRow, sheet.lastRow, sheet.firstCol, sheet.lastCol}), (std::vector<int>{0, 28, 0, 4}));
+}
+
+TEST_F(PolishTest, ShortRecordsTheCellsDoNotNeedAreReadAsFarAsTheyGo)
+{
+    // A FORMAT announcing 51 characters with 50 present, a FONT whose name is cut, an XF of two bytes.
+    const QByteArray format = record(biff::FORMAT, RecordData().u16(164).u16(51).u8(0).raw(QByteArray(50, '0')).bytes);
+    const QByteArray font = record(biff::FONT, RecordData().u16(200).u16(0).u16(0x7FFF).u16(400).u16(0).u8(0).u8(0).u8(0).u8(0)
+                                                   .u8(10).u8(0).raw("Ari").bytes);
+    const QByteArray xf = record(biff::XF, RecordData().u16(0).bytes);
+    writeCompound(path("krotkie.xls"),
+                  biff8Stream(format + font + xf, record(biff::NUMBER, RecordData().u16(0).u16(0).u16(15).f64(2.5).bytes)));
+    TXlsWorkbook book = readBook(path("krotkie.xls"));
+    EXPECT_EQ(book.numberFormats.value(164), QString(50, QLatin1Char('0')));
+    EXPECT_EQ(book.fonts.back().name, QStringLiteral("Ari"));
+    EXPECT_EQ(book.sheet(0).asString(0, 0), QStringLiteral("2,5"));
+
+    // A cell's record cut short stays an error.
+    writeCompound(path("krotka_etykieta.xls"), biff8Stream({}, record(biff::LABELSST, RecordData().u16(0).u16(0).u16(15).u16(0).bytes)));
+    expectError(path("krotka_etykieta.xls"), QStringLiteral("Error on reading record # 5\rThe record is shorter than its content (8 bytes)"));
+}
+
+TEST_F(PolishTest, AFormulaTextLongerThanOneRecordIsReadAcrossItsContinueRecords)
+{
+    // 24,732 characters: 8-bit in the STRING record, 16-bit in the first CONTINUE, 8-bit in two more.
+    const QByteArray formula = RecordData().u16(0).u16(0).u16(15).u8(0).u8(0).u16(0).u16(0).u16(0xFFFF).u16(0).u32(0).u16(0).bytes;
+    const QString wide(4111, QChar(0x0142));
+    const QByteArray sheet = record(biff::FORMULA, formula)
+        + record(biff::STRING, RecordData().u16(24732).u8(0).raw(QByteArray(8221, 'a')).bytes)
+        + record(biff::CONTINUE, RecordData().u8(1).raw(characterBytes(wide, false)).bytes)
+        + record(biff::CONTINUE, RecordData().u8(0).raw(QByteArray(8223, 'z')).bytes)
+        + record(biff::CONTINUE, RecordData().u8(0).raw(QByteArray(4177, 'z')).bytes)
+        + record(biff::NUMBER, RecordData().u16(1).u16(0).u16(15).f64(7).bytes);
+    writeCompound(path("dlugi_wynik.xls"), biff8Stream({}, sheet));
+    TXlsWorkbook book = readBook(path("dlugi_wynik.xls"));
+    EXPECT_EQ(book.sheet(0).asString(0, 0), QString(8221, QLatin1Char('a')) + wide + QString(12400, QLatin1Char('z')));
+    EXPECT_EQ(book.sheet(0).asString(0, 1), QStringLiteral("7"));
+
+    // A CONTINUE record missing.
+    const QByteArray cut = record(biff::FORMULA, formula) + record(biff::STRING, RecordData().u16(9000).u8(0).raw(QByteArray(8221, 'a')).bytes);
+    writeCompound(path("bez_ciagu.xls"), biff8Stream({}, cut));
+    expectError(path("bez_ciagu.xls"), QStringLiteral("Error on reading record # 6\rCONTINUE record is missing in STRING"));
+}
+
+TEST_F(PolishTest, TheBofTellsTheVersionWhateverTheStreamIsNamed)
+{
+    const QByteArray sst = record(biff::SST, RecordData().u32(1).u32(1).u16(4).u8(1).raw(characterBytes(QStringLiteral("Łódź"), false)).bytes);
+    const QByteArray cells = record(biff::DIMENSIONS, RecordData().u32(1).u32(3).u16(0).u16(2).u16(0).bytes)
+        + record(biff::LABELSST, RecordData().u16(1).u16(0).u16(15).u32(0).bytes)
+        + record(biff::NUMBER, RecordData().u16(2).u16(1).u16(15).f64(12.5).bytes);
+    writeCompound(path("book.xls"), biff8Stream({}, cells, sst), QStringLiteral("Book"));
+    TXlsWorkbook book = readBook(path("book.xls"));
+    EXPECT_EQ(book.version(), TExcelVersion::xvExcel97);
+    const TSheet &sheet = book.sheet(0);
+    EXPECT_EQ(sheet.name(), QStringLiteral("Arkusz"));
+    EXPECT_EQ((std::vector<int>{sheet.firstRow, sheet.lastRow, sheet.firstCol, sheet.lastCol}), (std::vector<int>{1, 2, 0, 1}));
+    EXPECT_EQ(rowText(sheet, 1, 2), (QStringList{"Łódź", ""}));
+    EXPECT_EQ(rowText(sheet, 2, 2), (QStringList{"", "12,5"}));
 }
 
 TEST_F(PolishTest, AStringRecordAfterItsFormulaCellWasReplacedIsLeftAlone)
