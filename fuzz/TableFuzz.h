@@ -10,7 +10,8 @@
 namespace fuzz {
 
 // Reads every value of a table through the engine, then changes the texts of its first columns
-// one column at a time (a change of a memo goes through the memo file).
+// one column at a time (a change of a memo goes through the memo file), adds a copy of its first
+// record and deletes that record.
 inline void readAndUpdate(const QString &name)
 {
     const QString table = path(name);
@@ -28,11 +29,16 @@ inline void readAndUpdate(const QString &name)
     } catch (const Exception &) {
         return;
     }
-    for (const QString &column : columns) {
+    QStringList changes;
+    for (const QString &column : columns)
+        changes.append(QStringLiteral("UPDATE \"%1\" SET \"%2\" = CASE WHEN typeof(\"%2\") = 'text' "
+                                      "THEN substr(\"%2\", 2) || 'ż' ELSE \"%2\" END")
+                           .arg(table, column));
+    changes.append(QStringLiteral("INSERT INTO \"%1\" SELECT * FROM \"%1\" LIMIT 1").arg(table));
+    changes.append(QStringLiteral("DELETE FROM \"%1\" WHERE rowid = (SELECT MIN(rowid) FROM \"%1\")").arg(table));
+    for (const QString &change : changes) {
         try {
-            database.execute(QStringLiteral("UPDATE \"%1\" SET \"%2\" = CASE WHEN typeof(\"%2\") = 'text' "
-                                            "THEN substr(\"%2\", 2) || 'ż' ELSE \"%2\" END")
-                                 .arg(table, column));
+            database.execute(change);
         } catch (const Exception &) {
         }
     }

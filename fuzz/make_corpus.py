@@ -33,8 +33,8 @@ def with_memo(table, memo):
 for path in glob.glob(os.path.join(source, 'tests/xls/fixtures/*.xls')):
     seed('xls', os.path.basename(path), read(path))
 
-# dBASE tables written by python3-dbf and byte by byte; Paradox tables of the demo and one with a
-# memo written by the program.
+# dBASE tables written by python3-dbf and byte by byte; Paradox tables of the demo, written byte by
+# byte, and one with a memo written by the program.
 with tempfile.TemporaryDirectory() as work:
     subprocess.run([sys.executable, os.path.join(source, 'tests/db/make_dbf_fixtures.py'), work], check=True)
     subprocess.run([sys.executable, os.path.join(source, 'tests/db/make_raw_dbase_fixtures.py'), work], check=True,
@@ -45,6 +45,10 @@ with tempfile.TemporaryDirectory() as work:
         seed('dbase', os.path.basename(path), with_memo(path, memo))
     for name in ('faktury.db', 'KURSY.DB'):
         seed('paradox', name, read(os.path.join(source, 'examples/demo', name)))
+    subprocess.run([sys.executable, os.path.join(source, 'tests/db/make_raw_paradox_fixtures.py'), work], check=True,
+                   stdout=subprocess.DEVNULL)
+    for path in glob.glob(os.path.join(work, '*.db')):
+        seed('paradox', os.path.basename(path), with_memo(path, path[:-3] + '.mb'))
     with open(os.path.join(work, 'sqls.ini'), 'wb') as f:
         f.write(b'[NAZWA_SQL]\r\n')
     with open(os.path.join(work, 'memo.sql'), 'wb') as f:
