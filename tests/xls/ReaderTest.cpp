@@ -35,6 +35,19 @@ void expectError(const QString &path, const QString &message)
     }
 }
 
+// A BIFF4 worksheet as older programs write it, 27 rows x 4 columns from row 2 and column 1 (a
+// text, then numbers), after the given records.
+QByteArray biff4Sheet(const QByteArray &before)
+{
+    QByteArray biff4 = record(0x0409, RecordData().u16(0).u16(0x0010).u16(0).bytes) + before;
+    for (int row = 2; row < 29; ++row) {
+        biff4 += record(0x0204, RecordData().u16(row).u16(1).u16(15).u16(6).raw("wiersz").bytes);
+        for (int column = 2; column < 5; ++column)
+            biff4 += record(0x0203, RecordData().u16(row).u16(column).u16(15).f64(row * 10 + column).bytes);
+    }
+    return biff4 + record(biff::EOF_, {});
+}
+
 } // namespace
 
 TEST_F(PolishTest, ReadsWorkbooksWrittenByXlwt)
@@ -178,13 +191,7 @@ TEST_F(PolishTest, SheetsWithoutDimensionsUseTheRangeOfTheirCells)
 {
     // A BIFF4 worksheet as an older program writes it: no DIMENSIONS, 27 rows x 4 columns from
     // row 2 and column 1; and a BIFF8 sheet without DIMENSIONS and without cells.
-    QByteArray biff4 = record(0x0409, RecordData().u16(0).u16(0x0010).u16(0).bytes);
-    for (int row = 2; row < 29; ++row) {
-        biff4 += record(0x0204, RecordData().u16(row).u16(1).u16(15).u16(6).raw("wiersz").bytes);
-        for (int column = 2; column < 5; ++column)
-            biff4 += record(0x0203, RecordData().u16(row).u16(column).u16(15).f64(row * 10 + column).bytes);
-    }
-    writeBytes(path("stary.xls"), biff4 + record(biff::EOF_, {}));
+    writeBytes(path("stary.xls"), biff4Sheet({}));
     TXlsWorkbook book = readBook(path("stary.xls"));
     const TSheet &sheet = book.sheet(0);
     EXPECT_FALSE(sheet.declaredEmpty);
@@ -229,14 +236,7 @@ TEST_F(PolishTest, RecordIdZeroIsDimensionsOnlyInBiff2)
 TEST_F(PolishTest, ARangeDeclaredBeyondTheCellsEndsAtTheLastCell)
 {
     // A BIFF4 worksheet declaring 65,535 rows x 255 columns for 27 x 4 cells from row 2 and column 1.
-    QByteArray biff4 = record(0x0409, RecordData().u16(0).u16(0x0010).u16(0).bytes)
-        + record(biff::DIMENSIONS, RecordData().u16(0).u16(65535).u16(0).u16(255).u16(0).bytes);
-    for (int row = 2; row < 29; ++row) {
-        biff4 += record(0x0204, RecordData().u16(row).u16(1).u16(15).u16(6).raw("wiersz").bytes);
-        for (int column = 2; column < 5; ++column)
-            biff4 += record(0x0203, RecordData().u16(row).u16(column).u16(15).f64(row * 10 + column).bytes);
-    }
-    writeBytes(path("caly_arkusz.xls"), biff4 + record(biff::EOF_, {}));
+    writeBytes(path("caly_arkusz.xls"), biff4Sheet(record(biff::DIMENSIONS, RecordData().u16(0).u16(65535).u16(0).u16(255).u16(0).bytes)));
     TXlsWorkbook book = readBook(path("caly_arkusz.xls"));
     const TSheet &sheet = book.sheet(0);
     EXPECT_FALSE(sheet.declaredEmpty);
