@@ -30,10 +30,16 @@ QString keyOf(const QString &schema, const QString &table)
     return asciiLower(schema) + QLatin1Char('.') + asciiLower(table);
 }
 
+// What tells a table file's content apart: writers replace the file by a new one, so a file changed
+// within the clock's resolution and to the same size is still another file.
 struct Stamp {
     qint64 size = -1;
     qint64 mtimeNs = 0;
-    bool operator==(const Stamp &o) const { return size == o.size && mtimeNs == o.mtimeNs; }
+    quint64 device = 0, inode = 0;
+    bool operator==(const Stamp &o) const
+    {
+        return size == o.size && mtimeNs == o.mtimeNs && device == o.device && inode == o.inode;
+    }
 };
 
 Stamp stampOf(const QString &path)
@@ -41,7 +47,8 @@ Stamp stampOf(const QString &path)
     struct stat st;
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return {};
-    return {static_cast<qint64>(st.st_size), static_cast<qint64>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+    return {static_cast<qint64>(st.st_size), static_cast<qint64>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+            static_cast<quint64>(st.st_dev), static_cast<quint64>(st.st_ino)};
 }
 
 bool hasExtension(const QString &name)
@@ -278,6 +285,7 @@ void Database::importInto(const QString &schema, const QString &table, const QSt
                 name = f.name + QLatin1Char('_') + QString::number(n);
             names.append(name);
             quoted.append(sqliteQuote(name));
+            // Texts of table files sort, group and compare in the Polish order.
             columns.append(sqliteQuote(name) + QLatin1Char(' ') + declaredTypeFor(f));
             marks.append(QStringLiteral("?"));
         }
@@ -394,6 +402,7 @@ std::unique_ptr<Database::Statement> Database::prepare(const QString &sql)
 
     std::set<QString> tried;
     int refreshes = 0;
+    std::vector<TableLock> locks;
     for (;;) {
         auto statement = std::unique_ptr<Statement>(new Statement);
         statement->m_access = std::make_unique<Access>();
@@ -413,8 +422,12 @@ std::unique_ptr<Database::Statement> Database::prepare(const QString &sql)
         }
         if (!statement->m_stmt)
             throw EDBEngineError(QStringLiteral("The SQL text holds no statement"));
+        // A statement that changes table files holds their locks from here until it has run; a file
+        // that another writer changed since it was read is read again under the lock.
+        lockChangedTables(*statement->m_access, locks);
         if (refreshes < 3 && refreshStale(*statement->m_access)) {
             ++refreshes;
+            tried.clear();
             continue;
         }
         // One statement at a time: anything after it other than blanks and comments is refused.
@@ -442,7 +455,27 @@ std::unique_ptr<Database::Statement> Database::prepare(const QString &sql)
                 throw EDBEngineError(QStringLiteral("table %1 already exists").arg(name));
             statement->m_noOp = true;
         }
+        statement->m_locks = std::move(locks);
         return statement;
+    }
+}
+
+void Database::lockChangedTables(const Access &access, std::vector<TableLock> &locks)
+{
+    std::set<QString> keys = access.writes;
+    keys.insert(access.drops.begin(), access.drops.end());
+    for (const QString &key : keys) {
+        const auto it = m_imports.find(key);
+        // SQLite database files are locked by SQLite itself, which a lock of ours would block.
+        if (it == m_imports.end() || it->second->file->format() == TableFile::Format::SQLite)
+            continue;
+        const QString &path = it->second->path;
+        if (std::any_of(locks.begin(), locks.end(), [&](const TableLock &lock) { return lock.path() == path; }))
+            continue;
+        locks.emplace_back(path, [this, &path](int waited, int limit) {
+            if (m_progress)
+                m_progress({QStringLiteral("Czekanie na tabelę %1, którą zmienia inny program").arg(path), waited, limit});
+        });
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "FieldType.h"
 #include "TableFile.h"
+#include "TableLock.h"
 #include "platform/Progress.h"
 
 #include <QHash>
@@ -10,6 +11,7 @@
 #include <memory>
 #include <map>
 #include <set>
+#include <vector>
 
 struct sqlite3;
 
@@ -66,6 +68,7 @@ private:
     void importInto(const QString &schema, const QString &table, const QString &path);
     void dropImport(const QString &key);
     bool refreshStale(const Access &access);
+    void lockChangedTables(const Access &access, std::vector<TableLock> &locks);
     void writeChanges(const std::map<QString, std::map<qint64, int>> &changes);
     void createTableFiles(const Access &access);
     void dropTableFiles(const Access &access);

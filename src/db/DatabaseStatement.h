@@ -20,5 +20,6 @@ private:
     Statement() = default;
     sqlite3_stmt *m_stmt = nullptr;
     std::unique_ptr<Access> m_access;
+    std::vector<TableLock> m_locks; // of the table files it changes, until it is done
     bool m_noOp = false;
 };
