@@ -9,6 +9,7 @@
 #include <QProcess>
 
 #include <memory>
+#include <ostream>
 #include <vector>
 
 namespace {
@@ -17,6 +18,9 @@ struct SharedTableCase {
     const char *table;
     int writers;
 };
+
+// Names the case in the test list instead of dumping its bytes there.
+void PrintTo(const SharedTableCase &c, std::ostream *os) { *os << c.writers << " writers of " << c.table; }
 
 class SharedTable : public testsupport::FolderTest, public ::testing::WithParamInterface<SharedTableCase> {
 protected:
