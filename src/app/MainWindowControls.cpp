@@ -1,6 +1,6 @@
 #include "MainWindowControls.h"
 
-#include "UiServices.h"
+#include "gridtools/GridToolUi.h"
 #include "gridtools/DBGrid.h"
 #include "gridtools/DBGridPopupMenu.h"
 #include "gridtools/DataSetModel.h"
@@ -90,14 +90,18 @@ QWidget *textPage(QPlainTextEdit *&text, const char *textName, QPushButton *&but
     return page;
 }
 
+// The window's font of 8 points is set on the grid itself: the splitters' style sheet keeps the
+// window's font from reaching their children.
 DBGrid *resultGrid(const char *name, DataSetModel &model, QWidget *parent)
 {
-    return named(new DBGrid(model, parent), name);
+    DBGrid *grid = named(new DBGrid(model, parent), name);
+    grid->setFont(sansFont(8));
+    return grid;
 }
 
 } // namespace
 
-void MainWindowControls::build(QMainWindow &window, DataSetModel &model, UiServices &ui)
+void MainWindowControls::build(QMainWindow &window, DataSetModel &model, GridToolUi &ui)
 {
     window.setWindowTitle(QStringLiteral("Drukowanie, przeglądanie i poprawianie z użyciem zapytań SQL"));
     window.setFont(sansFont(8));
@@ -143,7 +147,7 @@ void MainWindowControls::buildStatusBar(QMainWindow &window)
     window.statusBar()->setSizeGripEnabled(true);
 }
 
-QWidget *MainWindowControls::buildWydruki(QMainWindow &window, DataSetModel &model, UiServices &ui)
+QWidget *MainWindowControls::buildWydruki(QMainWindow &window, DataSetModel &model, GridToolUi &ui)
 {
     auto *page = new QWidget;
     splitList = named(yellowSplitter(Qt::Horizontal, 4, page), "Splitter1");

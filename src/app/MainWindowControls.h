@@ -24,7 +24,7 @@ class QWidget;
 class DBGrid;
 class DataSetModel;
 class TDBGridPopupMenu;
-class UiServices;
+class GridToolUi;
 
 // The controls of the main window, built once and shared by the window and its controllers.
 // Names are those of the window's description where they carry meaning; the others are named
@@ -34,7 +34,7 @@ struct MainWindowControls {
 
     // Builds every control into the window; both result grids show the model.
     // The grid popup's tools show their dialogs through ui.
-    void build(QMainWindow &window, DataSetModel &model, UiServices &ui);
+    void build(QMainWindow &window, DataSetModel &model, GridToolUi &ui);
 
     // The title of the list's current entry; nothing when there is none.
     std::optional<QString> currentTitle() const;
@@ -81,7 +81,7 @@ struct MainWindowControls {
     QPushButton *btnClearHistory = nullptr; // Button1
 
 private:
-    QWidget *buildWydruki(QMainWindow &window, DataSetModel &model, UiServices &ui);
+    QWidget *buildWydruki(QMainWindow &window, DataSetModel &model, GridToolUi &ui);
     QWidget *buildPrzygotowanie(QMainWindow &window, DataSetModel &model);
     void buildStatusBar(QMainWindow &window);
 };

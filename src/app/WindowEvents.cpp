@@ -85,6 +85,9 @@ void WindowEvents::busyChanged(bool busy)
         m_cancelRequested = false;
         return;
     }
+    // Reports that come later belong to no work the window knows the end of: they show nothing,
+    // or the progress and its hold on the input would stay for good.
+    m_busyFor.invalidate();
     showProgress(false);
     QApplication::restoreOverrideCursor();
 }

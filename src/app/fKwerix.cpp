@@ -11,6 +11,7 @@
 #include "UChart.h"
 #include "UiServices.h"
 #include "WindowEvents.h"
+#include "WindowToolUi.h"
 #include "catalogue/QueryCatalogue.h"
 #include "db/Query.h"
 #include "session/Session.h"
@@ -30,10 +31,11 @@ TfrmKwerix::TfrmKwerix(const QString &catalogueFile, UiServices &ui, QWidget *pa
       m_ui(ui),
       m_prompter(std::make_unique<DialogPrompter>(ui)),
       m_events(std::make_unique<WindowEvents>(m_controls, ui)),
-      m_session(std::make_unique<Session>(catalogueFile, *m_prompter, *m_events))
+      m_session(std::make_unique<Session>(catalogueFile, *m_prompter, *m_events)),
+      m_toolUi(std::make_unique<WindowToolUi>(ui, *m_session))
 {
     m_model = std::make_unique<DataSetModel>(m_session->result());
-    m_controls.build(*this, *m_model, ui);
+    m_controls.build(*this, *m_model, *m_toolUi);
     m_editing = std::make_unique<CatalogueEditing>(*m_session, ui, m_controls);
     m_runCommands = std::make_unique<RunCommands>(*m_session, ui, m_controls);
     m_helpAndHistory = std::make_unique<HelpAndHistory>(*m_session, ui, m_controls);

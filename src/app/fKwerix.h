@@ -15,6 +15,7 @@ class RunCommands;
 class Session;
 class UiServices;
 class WindowEvents;
+class WindowToolUi;
 
 // The main window "Drukowanie, przeglądanie i poprawianie z użyciem zapytań SQL": the catalogue of
 // queries on "Wydruki", the editor of a query and its print layout on "Przygotowanie", the help on
@@ -87,6 +88,7 @@ private:
     std::unique_ptr<DialogPrompter> m_prompter;
     std::unique_ptr<WindowEvents> m_events;
     std::unique_ptr<Session> m_session;
+    std::unique_ptr<WindowToolUi> m_toolUi;
     std::unique_ptr<DataSetModel> m_model;
     std::unique_ptr<CatalogueEditing> m_editing;
     std::unique_ptr<RunCommands> m_runCommands;

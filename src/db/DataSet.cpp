@@ -225,7 +225,8 @@ bool DataSet::locate(const QString &fields, const QVariant &values, LocateOption
         case QMetaType::Double: text = QString::number(value.toDouble(), 'g', 17); break;
         default: text = value.toString(); break;
         }
-        const bool partial = options.testFlag(loPartialKey) && !isNumericType(field->dataType());
+        // Only a text is found by its beginning: a date, a number or a logical value is whole.
+        const bool partial = options.testFlag(loPartialKey) && comparesAsText(field->dataType());
         if (partial)
             text += QLatin1Char('*');
         const ValueMatcher matcher(*field, text, ValueMatcher::Op::Equal, options.testFlag(loCaseInsensitive), partial);

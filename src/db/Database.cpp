@@ -1,5 +1,6 @@
 #include "DatabaseStatement.h"
 
+#include "PolishCollation.h"
 #include "RowPipe.h"
 #include "SqliteUtil.h"
 #include "platform/Errors.h"
@@ -197,6 +198,7 @@ Database::Database()
         throw EDBEngineError(QStringLiteral("The database engine can't start: %1").arg(QString::fromUtf8(sqlite3_errmsg(m_db))));
     sqlite3_extended_result_codes(m_db, 0);
     internal(QStringLiteral("PRAGMA temp_store = MEMORY"));
+    registerPolishCollation(m_db);
     sqlite3_set_authorizer(m_db, authorize, this);
     sqlite3_update_hook(m_db, onUpdate, this);
 }
@@ -286,7 +288,7 @@ void Database::importInto(const QString &schema, const QString &table, const QSt
             names.append(name);
             quoted.append(sqliteQuote(name));
             // Texts of table files sort, group and compare in the Polish order.
-            columns.append(sqliteQuote(name) + QLatin1Char(' ') + declaredTypeFor(f));
+            columns.append(sqliteQuote(name) + QLatin1Char(' ') + declaredTypeFor(f) + collationFor(f));
             marks.append(QStringLiteral("?"));
         }
         internal(QStringLiteral("CREATE %1TABLE %2 (%3)")

@@ -2,10 +2,13 @@
 
 #include "DataSet.h"
 #include "Field.h"
+#include "PolishCollation.h"
+#include "platform/Decimal.h"
 #include "platform/Errors.h"
 #include "platform/Numbers.h"
 #include "platform/RegionalSettings.h"
 
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -58,11 +61,36 @@ bool holds(ValueMatcher::Op op, int comparison)
     return false;
 }
 
+// A number as typed or shown, its digit groups set apart by blanks or not ("45 284,76").
+QString withoutBlanks(const QString &text)
+{
+    QString digits = text;
+    digits.remove(QLatin1Char(' ')).remove(QChar(0xA0)).remove(QChar(0x202F));
+    return digits;
+}
+
 std::optional<double> parseNumber(const QString &text)
 {
-    if (const auto v = numbers::tryParseFloat(text))
+    const QString digits = withoutBlanks(text);
+    if (const auto v = numbers::tryParseFloat(digits))
         return v;
-    return numbers::tryParseFloat(text, QLatin1Char('.'));
+    return numbers::tryParseFloat(digits, QLatin1Char('.'));
+}
+
+bool isFloatType(FieldType type)
+{
+    return isNumericType(type) && !isIntegerType(type);
+}
+
+// How far a value may lie from a number that its display text shows: a text rounds to its last
+// place, and the number has no places beyond the text's (45284.759999999995 is 45 284,76 within
+// 0.005); a general text keeps 15 digits.
+double shownWithin(double number)
+{
+    if (!std::isfinite(number))
+        return 0;
+    const int places = numbers::Decimal::of(number).fractionDigits();
+    return std::max(0.5 * std::pow(10.0, -places), std::fabs(number) * 1e-14);
 }
 
 QDate parseDate(const QString &text)
@@ -134,12 +162,17 @@ struct ValueMatcher::Impl {
     bool integral = false;
     qint64 integer = 0;
     double number = 0;
+    const Field *shownField = nullptr; // a float, whose display text is compared too
+    double shownTolerance = 0;
     QByteArray bytes;  // UTF-8; lower-case ASCII when folded and ASCII
     QString folded;
     bool asciiConstant = true;
     bool prefix = false;
+    bool text = false; // ordered alphabetically; dates, times and timestamps by their ISO bytes
 
     Impl(const ColumnStore &c, Op o) : column(c), op(o) {}
+
+    bool ordering() const { return text && op != Op::Equal && op != Op::NotEqual; }
 
     int compareText(qsizetype row) const
     {
@@ -156,13 +189,27 @@ struct ValueMatcher::Impl {
         if (prefix)
             length = std::min(length, bytes.size());
         if (kind == Kind::Bytes)
-            return compareBytes(data, length, bytes.constData(), bytes.size());
-        if (asciiConstant && isAscii(data, length))
+            return ordering() ? comparePolish(data, length, bytes.constData(), bytes.size())
+                              : compareBytes(data, length, bytes.constData(), bytes.size());
+        if (!ordering() && asciiConstant && isAscii(data, length))
             return compareAsciiFolded(data, length, bytes.constData(), bytes.size());
         QString value = QString::fromUtf8(data, length).toCaseFolded();
         if (prefix)
             value.truncate(folded.size());
-        return value.compare(folded);
+        if (!ordering())
+            return value.compare(folded);
+        const QByteArray a = value.toUtf8(), b = folded.toUtf8();
+        return comparePolish(a.constData(), a.size(), b.constData(), b.size());
+    }
+
+    // Whether the float at the row shows as the number (within the tolerance only, where its
+    // text could show it).
+    bool shownAsNumber(qsizetype row, double value) const
+    {
+        if (!shownField || !(std::fabs(value - number) <= shownTolerance))
+            return false;
+        const std::optional<double> shown = parseNumber(shownField->displayTextAt(row));
+        return shown && *shown == number;
     }
 
     bool matches(qsizetype row) const
@@ -176,9 +223,16 @@ struct ValueMatcher::Impl {
             return holds(op, v < integer ? -1 : v > integer ? 1 : 0);
         }
         const double v = column.realAt(row);
-        return holds(op, v < number ? -1 : v > number ? 1 : 0);
+        const int comparison = v < number ? -1 : v > number ? 1 : 0;
+        return holds(op, comparison != 0 && shownAsNumber(row, v) ? 0 : comparison);
     }
 };
+
+bool comparesAsText(FieldType type)
+{
+    return !isNumericType(type) && type != FieldType::ftBoolean && type != FieldType::ftDate && type != FieldType::ftTime
+        && type != FieldType::ftDateTime;
+}
 
 ValueMatcher::ValueMatcher(const Field &field, const QString &text, Op op, bool caseInsensitive, bool partial)
     : m_impl(std::make_shared<Impl>(field.column(), op))
@@ -186,7 +240,7 @@ ValueMatcher::ValueMatcher(const Field &field, const QString &text, Op op, bool 
     Impl &m = *m_impl;
     const FieldType type = field.dataType();
     if (isNumericType(type)) {
-        const auto integer = numbers::tryParseInt64(text);
+        const auto integer = numbers::tryParseInt64(withoutBlanks(text));
         const auto number = integer ? std::optional<double>(static_cast<double>(*integer)) : parseNumber(text);
         if (!number)
             throw EConvertError((isIntegerType(type) ? QStringLiteral("'%1' is not a valid integer value")
@@ -196,6 +250,10 @@ ValueMatcher::ValueMatcher(const Field &field, const QString &text, Op op, bool 
         m.integral = integer.has_value();
         m.integer = integer.value_or(0);
         m.number = *number;
+        if (isFloatType(type)) {
+            m.shownField = &field;
+            m.shownTolerance = shownWithin(m.number);
+        }
         return;
     }
     if (type == FieldType::ftBoolean) {
@@ -212,6 +270,7 @@ ValueMatcher::ValueMatcher(const Field &field, const QString &text, Op op, bool 
         m.bytes = isoConstant(type, text);
         return;
     }
+    m.text = true;
     QString value = text;
     if (partial && (op == Op::Equal || op == Op::NotEqual) && value.endsWith(QLatin1Char('*'))) {
         value.chop(1);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FieldType.h"
+
 #include <QString>
 #include <functional>
 #include <memory>
@@ -28,8 +30,15 @@ private:
     std::unique_ptr<Node> m_root;
 };
 
+// Whether values of the type are compared as texts (partly, with a trailing "*"), not converted
+// to numbers, dates, times or logical values.
+bool comparesAsText(FieldType type);
+
 // Converts the text of a value to its field's type and compares it with stored rows; shared by
-// filters and Locate.
+// filters and Locate. Numbers may be typed with blanks between digit groups. A float equals a
+// number that is its value as shown (its display text), though the value differs in places the
+// grid does not show. Texts equal only texts of the same bytes (or, case-insensitive, of the same
+// folded letters) and are ordered alphabetically in Polish.
 class ValueMatcher {
 public:
     enum class Op { Equal, NotEqual, Less, LessEqual, Greater, GreaterEqual };

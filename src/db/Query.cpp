@@ -1,6 +1,7 @@
 #include "Query.h"
 
 #include "DatabaseStatement.h"
+#include "PolishCollation.h"
 #include "SqliteUtil.h"
 #include "platform/Errors.h"
 #include "platform/Numbers.h"
@@ -219,12 +220,38 @@ QString Query::cacheKey() const
     return key;
 }
 
+namespace {
+
+// Whether a column of the statement's result is a table's column that sorts in the Polish order.
+bool polishColumn(sqlite3_stmt *statement, int c)
+{
+    const char *table = sqlite3_column_table_name(statement, c);
+    const char *collation = nullptr;
+    return table
+        && sqlite3_table_column_metadata(sqlite3_db_handle(statement), sqlite3_column_database_name(statement, c), table,
+                                         sqlite3_column_origin_name(statement, c), nullptr, &collation, nullptr, nullptr,
+                                         nullptr)
+        == SQLITE_OK
+        && collation && kPolishCollation.compare(QLatin1String(collation), Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+Query::ResultColumn Query::resultColumn(sqlite3_stmt *statement, int c)
+{
+    return {QString::fromUtf8(sqlite3_column_name(statement, c)), sqlite3_column_decltype(statement, c) != nullptr,
+            polishColumn(statement, c)};
+}
+
 void Query::load(Columns &columns, std::vector<FieldDef> &defs)
 {
     const auto statement = database().prepare(m_engineText);
     if (statement->columnCount() == 0)
         throw EDatabaseError(QStringLiteral("Error creating cursor handle"));
     bindParams(*statement);
+    m_columns.clear();
+    for (int c = 0; c < statement->columnCount(); ++c)
+        m_columns.push_back(resultColumn(statement->handle(), c));
     // The same statement over unchanged tables gives the same rows: the last result is reused.
     const QString key = cacheKey();
     if (!key.isEmpty() && key == m_cacheKey) {
@@ -248,4 +275,46 @@ void Query::execSQL()
 bool Query::returnsRows()
 {
     return database().prepare(m_engineText)->columnCount() > 0;
+}
+
+namespace {
+
+// A name SQL takes unquoted: a letter or "_" first, then letters, digits, "_" and "$", no keyword.
+bool isPlainName(const QString &name)
+{
+    if (name.isEmpty() || !(name[0].isLetter() || name[0] == QLatin1Char('_')))
+        return false;
+    for (const QChar c : name) {
+        if (!c.isLetterOrNumber() && c != QLatin1Char('_') && c != QLatin1Char('$'))
+            return false;
+    }
+    const QByteArray utf8 = name.toUtf8();
+    return sqlite3_keyword_check(utf8.constData(), static_cast<int>(utf8.size())) == 0;
+}
+
+// Whether the text gives the name quoted, as an alias that needs quotes is written.
+bool quotedIn(const QString &text, const QString &name)
+{
+    return text.contains(sqliteQuote(name)) || text.contains(QLatin1Char('[') + name + QLatin1Char(']'))
+        || text.contains(QLatin1Char('`') + name + QLatin1Char('`'));
+}
+
+} // namespace
+
+QString Query::orderingTerm(const Field &field, bool byPosition) const
+{
+    const int index = field.index();
+    const ResultColumn column = index < static_cast<int>(m_columns.size()) ? m_columns[static_cast<size_t>(index)] : ResultColumn();
+    const auto sameName = [&](const ResultColumn &other) { return other.name.compare(column.name, Qt::CaseInsensitive) == 0; };
+    // A quoted name the statement does not know would be taken for a text constant: no sort at all.
+    const bool known = !byPosition && column.name == field.fieldName()
+        && std::count_if(m_columns.begin(), m_columns.end(), sameName) == 1;
+    QString term = QString::number(index + 1);
+    if (known && isPlainName(column.name))
+        term = column.name;
+    else if (known && (column.tableColumn || quotedIn(m_engineText, column.name)))
+        term = sqliteQuote(column.name);
+    if (field.dataType() == FieldType::ftString && !column.polish)
+        term += QStringLiteral(" COLLATE ") + kPolishCollation;
+    return term;
 }

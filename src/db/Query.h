@@ -8,6 +8,7 @@
 #include <QVariant>
 
 class Query;
+struct sqlite3_stmt;
 
 // The SQL text of a query as a list of lines; every change makes the query read its parameters
 // again, once at the end of a bulk update.
@@ -82,6 +83,13 @@ public:
     // Whether the statement returns rows, as the engine sees it once prepared.
     bool returnsRows();
 
+    // The term of an ORDER BY of this statement that sorts by a field of its open result: the
+    // column's name as the statement knows it, quoted where SQL needs it; its position where the
+    // statement knows no such name (a second column of one name, told apart as NR_1; an
+    // expression without an alias), or when asked for. Texts are sorted in the Polish order, as
+    // table files' texts are by their columns.
+    QString orderingTerm(const Field &field, bool byPosition = false) const;
+
 private:
     friend class SqlLines;
     void sqlChanged();
@@ -93,6 +101,14 @@ private:
     std::vector<Param> m_params;
     std::vector<int> m_occurrences; // parameter of every "?" in order
     QString m_engineText;
+    // The result columns as the engine names them and tells of them.
+    struct ResultColumn {
+        QString name;
+        bool tableColumn = false; // a table's column (one with a declared type), not an expression
+        bool polish = false;      // a table's column in the Polish order
+    };
+    std::vector<ResultColumn> m_columns;
+    static ResultColumn resultColumn(sqlite3_stmt *statement, int c);
     // The last result, reused while the statement, its parameters and the tables stay the same.
     QString m_cacheKey;
     Columns m_cachedColumns;

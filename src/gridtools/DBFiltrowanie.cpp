@@ -10,6 +10,25 @@
 #include <QComboBox>
 #include <QPlainTextEdit>
 
+bool applyFilter(DataSet &data, const QString &expression, GridToolUi &ui, std::optional<DataSet::FilterOptions> options)
+{
+    QString refusal;
+    try {
+        if (options)
+            data.setFilterOptions(*options);
+        data.setFilter(expression);
+        data.setFiltered(true);
+        return true;
+    } catch (const EDatabaseError &e) {
+        refusal = e.message();
+    } catch (const EConvertError &e) {
+        refusal = e.message();
+    }
+    data.setFiltered(false);
+    ui.showStatus(QStringLiteral("Filtr nie został zastosowany: %1").arg(refusal));
+    return false;
+}
+
 bool TDBFiltrowanie::Execute(GridToolUi &ui)
 {
     DataSet *data = dataSet ? dataSet : grid ? &grid->dataSet() : nullptr;
@@ -33,20 +52,10 @@ bool TDBFiltrowanie::Execute(GridToolUi &ui)
     dialog.cbCaseSensitive->setChecked(!data->filterOptions().testFlag(DataSet::foCaseInsensitive));
     if (ui.runDialog(dialog) != QDialog::Accepted)
         return false;
-    const QString expression = filterExpression(dialog.lines());
     DataSet::FilterOptions options;
     if (!dialog.cbCaseSensitive->isChecked())
         options |= DataSet::foCaseInsensitive;
     if (!dialog.cbPartialCompare->isChecked())
         options |= DataSet::foNoPartialCompare;
-    try {
-        data->setFilterOptions(options);
-        data->setFilter(expression);
-        data->setFiltered(true);
-        return true;
-    } catch (const EDatabaseError &) {
-    } catch (const EConvertError &) {
-    }
-    data->setFiltered(false);
-    return false;
+    return applyFilter(*data, filterExpression(dialog.lines()), ui, options);
 }

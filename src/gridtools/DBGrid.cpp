@@ -19,9 +19,21 @@ DBGrid::DBGrid(DataSetModel &model, QWidget *parent) : QTableView(parent), m_mod
     });
     connect(&dataSet(), &DataSet::currentChanged, this, &DBGrid::followCurrentRecord);
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex &current) {
-        if (current.isValid() && current.row() != dataSet().recNo())
+        if (!current.isValid())
+            return;
+        m_fieldName = m_model.headerData(current.column(), Qt::Horizontal, Qt::DisplayRole).toString();
+        if (current.row() != dataSet().recNo())
             dataSet().setRecNo(current.row());
     });
+}
+
+int DBGrid::cursorColumn() const
+{
+    if (currentIndex().isValid())
+        return currentIndex().column();
+    const DataSet &data = dataSet();
+    const Field *field = data.active() && !m_fieldName.isEmpty() ? data.findField(m_fieldName) : nullptr;
+    return field ? field->index() : 0;
 }
 
 DataSet &DBGrid::dataSet() const
@@ -34,8 +46,7 @@ Field *DBGrid::selectedField() const
     const DataSet &data = dataSet();
     if (!data.active() || data.fieldCount() == 0)
         return nullptr;
-    const int column = currentIndex().isValid() ? currentIndex().column() : 0;
-    return data.field(std::clamp(column, 0, data.fieldCount() - 1));
+    return data.field(std::clamp(cursorColumn(), 0, data.fieldCount() - 1));
 }
 
 int DBGrid::fontPoints() const
@@ -51,6 +62,7 @@ void DBGrid::setFontPoints(int points)
     setFont(cells);
     horizontalHeader()->setFont(titles);
     fitRows();
+    fitColumns();
 }
 
 void DBGrid::fitRows()
@@ -73,8 +85,7 @@ void DBGrid::followCurrentRecord(int record)
 {
     if (record < 0 || record >= m_model.rowCount())
         return;
-    const int column = currentIndex().isValid() ? currentIndex().column() : 0;
-    const QModelIndex target = m_model.index(record, std::min(column, std::max(0, m_model.columnCount() - 1)));
+    const QModelIndex target = m_model.index(record, std::min(cursorColumn(), std::max(0, m_model.columnCount() - 1)));
     if (target != currentIndex())
         setCurrentIndex(target);
     scrollTo(target);

@@ -114,7 +114,8 @@ QString TDBGridPopupMenu::DescriptionToIndexName(const QString &description) con
 
 void TDBGridPopupMenu::preparePopup()
 {
-    if (SortItemsStale)
+    // Another result (or the first one after a popup without any) has other fields to sort by.
+    if (SortItemsStale || sortCaptions(reachable()) != m_sortCaptions)
         RebuildSortItems();
     if (ItemsStale)
         ArrangeItems();
@@ -136,26 +137,11 @@ void TDBGridPopupMenu::RebuildSortItems()
     sortGroup->clear();
     auto *table = hasData ? qobject_cast<Table *>(data) : nullptr;
     auto *query = hasData ? qobject_cast<Query *>(data) : nullptr;
-    const auto addEntry = [this](const QString &caption) {
+    m_sortCaptions = sortCaptions(data);
+    for (const QString &caption : std::as_const(m_sortCaptions)) {
         QAction *entry = sortGroup->addAction(caption);
         connect(entry, &QAction::triggered, this,
                 [this, caption] { m_ui.runCommand([this, caption] { sortEntryClick(caption); }); });
-    };
-    if (table) {
-        table->updateIndexDefs();
-        for (const IndexDef &index : table->indexDefs()) {
-            const QString caption = m_captions == TNaglowkiSortowania::nsOpisyIndeksow ? IndexNameToDescription(index.name)
-                : m_captions == TNaglowkiSortowania::nsNazwyIndeksow ? index.name
-                                                                     : index.fields.join(QLatin1Char(';'));
-            if (!caption.isEmpty() || m_captions == TNaglowkiSortowania::nsNazwyIndeksow)
-                addEntry(caption);
-        }
-    }
-    if (query) {
-        for (int i = 0; i < query->fieldCount(); ++i) {
-            if (!query->field(i)->isBlob())
-                addEntry(query->field(i)->fieldName());
-        }
     }
     const bool tableSorts = table && !table->indexDefs().empty()
         && (m_captions != TNaglowkiSortowania::nsOpisyIndeksow || !m_descriptions.isEmpty());
@@ -164,6 +150,27 @@ void TDBGridPopupMenu::RebuildSortItems()
     freeSort->setEnabled(querySorts);
     SortItemsStale = false;
     ItemsStale = true;
+}
+
+QStringList TDBGridPopupMenu::sortCaptions(DataSet *data)
+{
+    QStringList captions;
+    if (auto *table = data ? qobject_cast<Table *>(data) : nullptr) {
+        table->updateIndexDefs();
+        for (const IndexDef &index : table->indexDefs()) {
+            const QString caption = m_captions == TNaglowkiSortowania::nsOpisyIndeksow ? IndexNameToDescription(index.name)
+                : m_captions == TNaglowkiSortowania::nsNazwyIndeksow ? index.name
+                                                                     : index.fields.join(QLatin1Char(';'));
+            if (!caption.isEmpty() || m_captions == TNaglowkiSortowania::nsNazwyIndeksow)
+                captions.append(caption);
+        }
+    } else if (auto *query = data ? qobject_cast<Query *>(data) : nullptr) {
+        for (int i = 0; i < query->fieldCount(); ++i) {
+            if (!query->field(i)->isBlob())
+                captions.append(query->field(i)->fieldName());
+        }
+    }
+    return captions;
 }
 
 void TDBGridPopupMenu::ArrangeItems()
@@ -231,14 +238,7 @@ void TDBGridPopupMenu::filterByCellClick()
         return;
     // An apostrophe in the value is doubled: O'Brien filters instead of switching the filter off.
     const QString value = field->asString().replace(QLatin1Char('\''), QLatin1String("''"));
-    try {
-        data->setFilter(field->fieldName() + QStringLiteral("= '") + value + QLatin1Char('\''));
-        data->setFiltered(true);
-    } catch (const EDatabaseError &) {
-        data->setFiltered(false);
-    } catch (const EConvertError &) {
-        data->setFiltered(false);
-    }
+    applyFilter(*data, field->fieldName() + QStringLiteral("= '") + value + QLatin1Char('\''), m_ui);
 }
 
 void TDBGridPopupMenu::filterDialogClick()
@@ -255,13 +255,15 @@ void TDBGridPopupMenu::sortEntryClick(const QString &caption)
 {
     DataSet *data = reachable();
     if (auto *table = data ? qobject_cast<Table *>(data) : nullptr) {
-        switch (m_captions) {
-        case TNaglowkiSortowania::nsOpisyIndeksow: table->setIndexName(DescriptionToIndexName(caption)); break;
-        case TNaglowkiSortowania::nsNazwyIndeksow: table->setIndexName(caption); break;
-        case TNaglowkiSortowania::nsNazwyPol: table->setIndexFieldNames(caption); break;
-        }
+        m_ui.runLongWork([&] {
+            switch (m_captions) {
+            case TNaglowkiSortowania::nsOpisyIndeksow: table->setIndexName(DescriptionToIndexName(caption)); break;
+            case TNaglowkiSortowania::nsNazwyIndeksow: table->setIndexName(caption); break;
+            case TNaglowkiSortowania::nsNazwyPol: table->setIndexFieldNames(caption); break;
+            }
+        });
     } else if (auto *query = data ? qobject_cast<Query *>(data) : nullptr) {
-        SortQuery(*query, caption);
+        sortQuery(*query, caption, m_ui);
     }
 }
 
@@ -273,9 +275,9 @@ void TDBGridPopupMenu::sortByColumnClick()
         return;
     try {
         if (auto *table = qobject_cast<Table *>(data))
-            table->setIndexFieldNames(field->fieldName());
+            m_ui.runLongWork([&] { table->setIndexFieldNames(field->fieldName()); });
         else if (auto *query = qobject_cast<Query *>(data))
-            SortQuery(*query, field->fieldName());
+            sortQuery(*query, field->fieldName(), m_ui);
     } catch (const EDatabaseError &) {
     }
 }
@@ -335,5 +337,13 @@ void freeSortQuery(DataSet &dataSet, GridToolUi &ui, QWidget *parent)
         return;
     const QString clause = dialog.chosen().join(QStringLiteral(", "));
     if (!clause.isEmpty())
-        SortQuery(*query, clause);
+        sortQuery(*query, clause, ui);
+}
+
+void sortQuery(Query &query, const QString &clause, GridToolUi &ui)
+{
+    QString refusal;
+    ui.runLongWork([&] { SortQuery(query, clause, &refusal); });
+    if (!refusal.isNull())
+        ui.showStatus(QStringLiteral("Sortowanie nie zostało wykonane: %1").arg(refusal));
 }

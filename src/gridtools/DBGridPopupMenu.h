@@ -6,6 +6,7 @@
 
 class DBGrid;
 class DataSet;
+class Query;
 class GridToolUi;
 class QActionGroup;
 
@@ -44,7 +45,8 @@ public:
     TNaglowkiSortowania NaglowkiSortowania() const { return m_captions; }
     void setNaglowkiSortowania(TNaglowkiSortowania captions);
 
-    // The popup sequence, run each time the menu is about to open.
+    // The popup sequence, run each time the menu is about to open. The "Sortuj" entries are built
+    // again whenever the data set has other fields (or indexes) to sort by than they were built for.
     void preparePopup();
     void RebuildSortItems();
     void ArrangeItems();
@@ -83,6 +85,8 @@ public:
 private:
     // The grid's data set when a grid is set and shows one.
     DataSet *reachable() const;
+    // The captions of the "Sortuj" entries for the data set: its index captions or field names.
+    QStringList sortCaptions(DataSet *data);
     void updateSortByColumn();
     void updateSearchByIndex();
     QAction *addCommand(const QString &caption, void (TDBGridPopupMenu::*handler)());
@@ -92,6 +96,7 @@ private:
     QMetaObject::Connection m_gridMenu;
     TPozycjeMenu m_items = kDefaultPozycjeMenu;
     QStringList m_descriptions;
+    QStringList m_sortCaptions; // of the "Sortuj" entries as last built
     TNaglowkiSortowania m_captions = TNaglowkiSortowania::nsOpisyIndeksow;
     QActionGroup *m_sizes;
 };
@@ -99,3 +104,7 @@ private:
 // The free sort of a query data set: the dialog "Wybór pól do sortowania" over its fields that are
 // no BLOBs, then the sort by the entries chosen. Nothing for other data sets.
 void freeSortQuery(DataSet &dataSet, GridToolUi &ui, QWidget *parent);
+
+// SortQuery as the program's long work (its progress can call the sort off); a sort that the
+// engine refuses leaves the result as it was and says why in the status.
+void sortQuery(Query &query, const QString &clause, GridToolUi &ui);

@@ -68,6 +68,46 @@ QStringList linesFrom(const QString &joined, qsizetype from)
     return joined.mid(from).split(QLatin1Char('\n'));
 }
 
+// The clause with every field name the query's result has written as an ORDER BY term of its
+// statement (by name or by position); a part that names no field stays as it is.
+QString orderingTerms(const Query &query, const QString &clause, bool byPosition)
+{
+    if (const Field *field = query.findField(clause))
+        return query.orderingTerm(*field, byPosition);
+    QStringList terms;
+    for (const QString &part : clause.split(QStringLiteral(", "))) {
+        const qsizetype blank = part.lastIndexOf(QLatin1Char(' '));
+        const QString direction = blank < 0 ? QString() : part.mid(blank + 1).toUpper();
+        const bool directed = direction == QLatin1String("ASC") || direction == QLatin1String("DESC");
+        const Field *field = query.findField(directed ? part.left(blank) : part);
+        terms.append(!field ? part
+                            : query.orderingTerm(*field, byPosition) + (directed ? QLatin1Char(' ') + direction : QString()));
+    }
+    return terms.join(QStringLiteral(", "));
+}
+
+// Opens the query over its lines sorted by the terms by name, or by position when the engine
+// refuses those (a name that two tables of the statement have).
+void openSorted(Query &query, const QStringList &lines, const QString &byName, const QString &byPosition)
+{
+    query.sql().assign(withOrderBy(lines, byName));
+    try {
+        query.open();
+    } catch (const EDBEngineError &) {
+        if (byName == byPosition)
+            throw;
+        query.sql().assign(withOrderBy(lines, byPosition));
+        query.open();
+    }
+}
+
+void restore(Query &query, const QStringList &lines)
+{
+    query.close();
+    query.sql().assign(lines);
+    query.open();
+}
+
 // The current record's values of every field that is no BLOB, as a locate takes them.
 std::pair<QString, QVariantList> recordKey(const Query &query)
 {
@@ -104,7 +144,7 @@ OrderByPlace findOrderBy(const QString &sql)
                    && wordAt(sql, skipBlanks(sql, i + 5), QLatin1String("BY"))) {
             place.orderAt = i;
         } else if (depth == 0 && place.tailAt < 0
-                   && (wordAt(sql, i, QLatin1String("LIMIT")) || wordAt(sql, i, QLatin1String("OFFSET")))) {
+                   && (c == QLatin1Char(';') || wordAt(sql, i, QLatin1String("LIMIT")) || wordAt(sql, i, QLatin1String("OFFSET")))) {
             place.tailAt = i;
         }
         ++i;
@@ -130,11 +170,12 @@ QStringList withOrderBy(const QStringList &lines, const QString &clause)
     return sorted;
 }
 
-bool SortQuery(Query &query, QString clause)
+bool SortQuery(Query &query, QString clause, QString *refusal)
 {
     // One field: its value is found again; a name that is no field is refused before anything
     // changes. Several fields: the record itself is found again by all its values.
-    const bool oneField = !clause.contains(QLatin1Char(',')) && !clause.trimmed().contains(QLatin1Char(' '));
+    const bool oneField = query.findField(clause)
+        || (!clause.contains(QLatin1Char(',')) && !clause.trimmed().contains(QLatin1Char(' ')));
     const bool current = query.active() && query.recNo() >= 0;
     QVariant value;
     std::pair<QString, QVariantList> record;
@@ -145,21 +186,24 @@ bool SortQuery(Query &query, QString clause)
     } else if (current) {
         record = recordKey(query);
     }
+    const QString byName = orderingTerms(query, clause, false), byPosition = orderingTerms(query, clause, true);
     const QStringList previous = query.sql().lines();
     try {
         query.close();
-        query.sql().assign(withOrderBy(previous, clause));
-        query.open();
+        openSorted(query, previous, byName, byPosition);
         if (oneField && current)
             query.locate(clause, value, DataSet::loPartialKey);
         else if (!record.first.isEmpty())
             query.locate(record.first, record.second);
         return true;
-    } catch (const EDBEngineError &) {
-        query.close();
-        query.sql().assign(previous);
-        query.open();
+    } catch (const EDBEngineError &e) {
+        restore(query, previous);
+        if (refusal)
+            *refusal = e.message();
         return false;
+    } catch (const ECancelled &) {
+        restore(query, previous);
+        throw;
     }
 }
 

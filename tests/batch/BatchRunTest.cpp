@@ -172,6 +172,23 @@ TEST_F(Batch, SqlRunsAFileAsTestingDoesAndQuotesLikeTheExports)
     EXPECT_EQ(history().count("\r\n"), 3);
 }
 
+TEST_F(Batch, SqlSortsAndComparesTheTextsOfTablesInThePolishOrder)
+{
+    // Łeba and Łódź between Lublin and Poznań, not after Zakopane.
+    testsupport::writeBytes(path(QStringLiteral("q.sql")),
+                            "SELECT MIASTO, count(*) AS ILE FROM \"klienci.dbf\" GROUP BY MIASTO ORDER BY MIASTO DESC\r\n");
+    ASSERT_EQ(batch({"sql", "q.sql"}), 0) << err.toStdString();
+    QStringList cities;
+    for (const QByteArray &row : rows())
+        cities.append(cp1250::decode(row).section(QLatin1Char(';'), 0, 0));
+    EXPECT_EQ(cities, (QStringList{"Zakopane", "Wrocław", "Warszawa", "Poznań", "Łódź", "Łeba", "Lublin", "Kraków",
+                                   "Gdańsk", "Białystok"}));
+    testsupport::writeBytes(path(QStringLiteral("q.sql")),
+                            cp("SELECT min(MIASTO), max(MIASTO) FROM \"klienci.dbf\" WHERE MIASTO > 'L' AND MIASTO < 'M'\r\n"));
+    ASSERT_EQ(batch({"sql", "q.sql"}), 0) << err.toStdString();
+    EXPECT_EQ(rows(), QList<QByteArray>{cp("Lublin;Łódź;\r")});
+}
+
 TEST_F(Batch, StatementsWithoutRowsPrintNothing)
 {
     testsupport::writeBytes(path(QStringLiteral("t.sql")), "CREATE TABLE \"nowa.dbf\" (A CHAR(5))\r\n");

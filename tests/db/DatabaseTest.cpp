@@ -1,5 +1,6 @@
 #include "DbTestSupport.h"
 
+#include "db/PolishCollation.h"
 #include "platform/CodePage.h"
 #include "platform/Errors.h"
 
@@ -325,4 +326,49 @@ TEST_F(DbTest, TablesWithSecondaryIndexesAreNotChanged)
     EXPECT_EQ(testsupport::readBytes(path("towary.db")), before);
     rows("DROP TABLE towary");
     EXPECT_FALSE(QFile::exists(path("towary.X02")));
+}
+
+TEST_F(DbTest, TextsOfTableFilesSortGroupAndCompareInThePolishOrder)
+{
+    // Ł between L and M, Ż after Z, letter case second; equal only when the same.
+    for (const char *file : {"miasta.dbf", "miasta.db"}) {
+        const QString table = QStringLiteral("\"%1\"").arg(QLatin1String(file));
+        rows("CREATE TABLE " + table + " (NAZWA CHAR(20))");
+        rows("INSERT INTO " + table + " VALUES ('Zakopane'), ('Łódź'), ('Lublin'), ('łeba'), ('Żory'), ('Łeba'), ('Mława'),"
+             " ('Łeba'), ('Ćmielów'), ('Cieszyn')");
+        const auto column = [&](const QString &sql) {
+            QStringList values;
+            for (const QStringList &row : rows(sql))
+                values.append(row.join(QLatin1Char('|')));
+            return values;
+        };
+        EXPECT_EQ(column("SELECT NAZWA FROM " + table + " ORDER BY NAZWA"),
+                  (QStringList{"Cieszyn", "Ćmielów", "Lublin", "łeba", "Łeba", "Łeba", "Łódź", "Mława", "Zakopane", "Żory"}))
+            << file;
+        EXPECT_EQ(column("SELECT NAZWA, count(*) FROM " + table + " GROUP BY NAZWA"),
+                  (QStringList{"Cieszyn|1", "Ćmielów|1", "Lublin|1", "łeba|1", "Łeba|2", "Łódź|1", "Mława|1", "Zakopane|1",
+                               "Żory|1"}))
+            << file;
+        EXPECT_EQ(column("SELECT min(NAZWA), max(NAZWA) FROM " + table), QStringList{"Cieszyn|Żory"}) << file;
+        EXPECT_EQ(column("SELECT NAZWA FROM " + table + " WHERE NAZWA > 'L' AND NAZWA < 'M' ORDER BY 1"),
+                  (QStringList{"Lublin", "łeba", "Łeba", "Łeba", "Łódź"}))
+            << file;
+        EXPECT_EQ(column("SELECT count(*) FROM " + table + " WHERE NAZWA = 'łeba'"), QStringList{"1"}) << file;
+    }
+}
+
+TEST(PolishOrder, TextsTheCollatorHoldsEqualStayApart)
+{
+    // A character the collator passes over, and the two spellings of one accented letter.
+    const std::pair<QString, QString> pairs[] = {
+        {"ab", QStringLiteral("a") + QChar(1) + QStringLiteral("b")},
+        {QStringLiteral("Łódź"), QStringLiteral("Łódz") + QChar(0x0301)},
+        {"abc", "abc "},
+    };
+    for (const auto &[a, b] : pairs) {
+        const QByteArray x = a.toUtf8(), y = b.toUtf8();
+        const int order = comparePolish(x.constData(), x.size(), y.constData(), y.size());
+        EXPECT_NE(order, 0) << a.toStdString();
+        EXPECT_EQ(comparePolish(y.constData(), y.size(), x.constData(), x.size()), -order) << a.toStdString();
+    }
 }

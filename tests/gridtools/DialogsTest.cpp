@@ -141,6 +141,36 @@ TEST_F(Filter, ARejectedExpressionTurnsTheFilterOffAndFieldListsAreHonoured)
     EXPECT_FALSE(none.Execute(ui));
 }
 
+TEST_F(Filter, AComputedAmountEqualsWhatTheGridShows)
+{
+    openInvoices();
+    const QString shown = shownSum(36816.88, 8467.88);
+    const struct {
+        QString condition;
+        QList<int> nrs;
+    } cases[] = {
+        {"BRUTTO = '" + shown + "'", {1, 3}},
+        {"BRUTTO <> '" + shown + "'", {2}},
+        {"BRUTTO >= '" + shown + "'", {1, 3}},
+        {"BRUTTO < '" + shown + "'", {2}},
+        {"BRUTTO = '45 284,76'", {1, 3}},
+    };
+    for (const auto &c : cases) {
+        ui.dialogs.steps.push_back(step<TfmFiltruj>([&c](TfmFiltruj &d) {
+            d.memWarunek->setPlainText(c.condition);
+            return int(QDialog::Accepted);
+        }));
+        TDBFiltrowanie filter;
+        filter.dataSet = &query;
+        EXPECT_TRUE(filter.Execute(ui)) << c.condition.toStdString();
+        QList<int> nrs;
+        for (const QString &nr : column("NR"))
+            nrs.append(nr.toInt());
+        EXPECT_EQ(nrs, c.nrs) << c.condition.toStdString();
+    }
+    EXPECT_TRUE(ui.statuses.isEmpty());
+}
+
 // ---- the free sort ---------------------------------------------------------------------------------
 
 TEST(FreeSortDialog, MovesByButtonsKeysAndDrops)
@@ -204,12 +234,12 @@ TEST_F(FreeSort, SortsByTheChosenFieldsAndFindsTheRecordAgain)
         return int(QDialog::Accepted);
     }));
     freeSortQuery(query, ui, nullptr);
-    EXPECT_EQ(query.sql().lines(), (QStringList{"SELECT * FROM klienci", " ORDER BY MIASTO ASC, CENA DESC"}));
+    EXPECT_EQ(query.sql().lines(), (QStringList{"SELECT * FROM klienci", " ORDER BY MIASTO COLLATE PL ASC, CENA DESC"}));
     EXPECT_EQ(column("NAZWA"), (QStringList{"O'Brien", "Nowak", "Kowalski", "kowalczyk"}));
     EXPECT_EQ(query.fieldByName("NAZWA")->asString(), QStringLiteral("Nowak"));
     ui.dialogs.steps.push_back([](QDialog &) { return int(QDialog::Accepted); });
     freeSortQuery(query, ui, nullptr); // nothing chosen: nothing changes
-    EXPECT_EQ(query.sql().lines(), (QStringList{"SELECT * FROM klienci", " ORDER BY MIASTO ASC, CENA DESC"}));
+    EXPECT_EQ(query.sql().lines(), (QStringList{"SELECT * FROM klienci", " ORDER BY MIASTO COLLATE PL ASC, CENA DESC"}));
 }
 
 // ---- the record search -----------------------------------------------------------------------------
@@ -273,6 +303,36 @@ TEST_F(Search, FindsTheFirstMatchWithTheOptions)
         return int(QDialog::Accepted);
     }));
     EXPECT_FALSE(finder.Execute(ui));
+}
+
+TEST_F(Search, FindsComputedAmountsDatesAndLogicalValuesWithTheDefaultOptions)
+{
+    // Each value as the grid shows it, sought with the options the dialog starts with (partial,
+    // case-insensitive): an amount the engine computed equals what it shows, and a date, a
+    // date-time or a logical value is sought whole.
+    openInvoices();
+    ASSERT_NE(query.fieldByName("BRUTTO")->asFloat(), 45284.76);
+    const struct {
+        const char *field;
+        QString value;
+        int nr;
+    } cases[] = {
+        {"BRUTTO", shownSum(36816.88, 8467.88), 1}, {"BRUTTO", "45 284,76", 1}, {"BRUTTO", shownSum(30000.01, 6900), 2},
+        {"DATA", "12.01.2020", 1},                  {"WYSLANO", "02.03.2024 09:00:00", 2},
+        {"ODEBRANO", "2024-03-02 11:30:00", 1},    {"ZAPLACONO", "False", 2},
+    };
+    for (const auto &c : cases) {
+        query.setRecNo(3);
+        ui.dialogs.steps.push_back(step<TfmSzukaj>([&c](TfmSzukaj &d) {
+            d.edWartosc->setText(c.value);
+            d.cbPole->setCurrentText(QString::fromLatin1(c.field));
+            return int(QDialog::Accepted);
+        }));
+        TDBSzukanie finder;
+        finder.dataSet = &query;
+        EXPECT_TRUE(finder.Execute(ui)) << c.field << " " << c.value.toStdString();
+        EXPECT_EQ(query.fieldByName("NR")->asInteger(), c.nr) << c.field << " " << c.value.toStdString();
+    }
 }
 
 // ---- the search by index ---------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 
 #include <QActionGroup>
 #include <QMenu>
+#include <QPlainTextEdit>
 
 namespace {
 
@@ -48,27 +49,33 @@ TEST_F(Popup, TheWindowsConfigurationShowsItsItemsAfterItsOwn)
                                        | pmRozmiarCzcionki);
 }
 
-TEST_F(Popup, SortEntriesAreBuiltAtTheFirstPopupAndKept)
+TEST_F(Popup, SortEntriesFollowTheFieldsOfTheResult)
 {
-    // A closed query without fields: no entries, and so it stays.
+    // A closed query without fields: no entries.
     popup->preparePopup();
     EXPECT_TRUE(popup->sortGroup->isEmpty());
     EXPECT_FALSE(popup->sortGroup->menuAction()->isEnabled());
+    // A first right-click before any query does not keep the sort off: the memo OPIS is no sort key.
     openCustomers();
     popup->preparePopup();
-    EXPECT_FALSE(popup->sortGroup->menuAction()->isEnabled());
+    EXPECT_TRUE(popup->sortGroup->menuAction()->isEnabled());
+    EXPECT_EQ(captions(*popup->sortGroup), (QStringList{"KOD", "NAZWA", "MIASTO", "CENA"}));
+    EXPECT_EQ(captions(*popup), (QStringList{"Drukuj", "-", "Filtruj", "Sortuj", "Sortuj aktywną kolumnę", "Szukaj...",
+                                             "Rozmiar czcionki"}));
 
-    // A popup first opened on an open result: the memo OPIS is no sort key, and the entries stay
-    // after another query.
-    TDBGridPopupMenu fresh(ui);
-    fresh.setDBGrid(grid.get());
-    fresh.preparePopup();
-    EXPECT_EQ(captions(*fresh.sortGroup), (QStringList{"KOD", "NAZWA", "MIASTO", "CENA"}));
+    // Another query with other fields gets its own entries, which sort it.
     query.close();
-    query.sql().assign({"SELECT 1 AS INNE"});
+    query.sql().assign({"SELECT 2 AS INNE UNION ALL SELECT 1"});
     query.open();
-    fresh.preparePopup();
-    EXPECT_EQ(captions(*fresh.sortGroup), (QStringList{"KOD", "NAZWA", "MIASTO", "CENA"}));
+    popup->preparePopup();
+    EXPECT_EQ(captions(*popup->sortGroup), QStringList{"INNE"});
+    popup->sortGroup->actions().at(0)->trigger();
+    EXPECT_EQ(column("INNE"), (QStringList{"1", "2"}));
+    EXPECT_TRUE(ui.errors.isEmpty());
+    // The same fields again leave the entries as they are.
+    const QAction *entry = popup->sortGroup->actions().at(0);
+    popup->preparePopup();
+    EXPECT_EQ(popup->sortGroup->actions().at(0), entry);
 }
 
 TEST_F(Popup, SortingByAColumnIsOffForBlobsOfAnOpenQuery)
@@ -90,11 +97,11 @@ TEST_F(Popup, SortEntriesAndTheColumnSortTheQuery)
     openCustomers();
     popup->preparePopup();
     popup->sortGroup->actions().at(1)->trigger(); // NAZWA
-    EXPECT_EQ(column("NAZWA"), (QStringList{"Kowalski", "Nowak", "O'Brien", "kowalczyk"}));
-    selectCell(0, 3); // CENA
+    EXPECT_EQ(column("NAZWA"), (QStringList{"kowalczyk", "Kowalski", "Nowak", "O'Brien"}));
+    selectCell(1, 3); // CENA of Kowalski
     popup->sortByColumn->trigger();
     EXPECT_EQ(column("CENA"), (QStringList{"3", "7,25", "10,5", "12"}));
-    // The grid keeps the record it was on: the first by name, Kowalski.
+    // The grid keeps the record it was on: the second by name, Kowalski.
     EXPECT_EQ(query.fieldByName("NAZWA")->asString(), QStringLiteral("Kowalski"));
     EXPECT_EQ(query.recNo(), 2);
     EXPECT_EQ(grid->currentIndex().row(), query.recNo());
@@ -121,6 +128,76 @@ TEST_F(Popup, FilteringByTheActiveCell)
     EXPECT_EQ(query.filter(), QStringLiteral("NAZWA= 'O''Brien'"));
     EXPECT_EQ(column("NAZWA"), QStringList{"O'Brien"});
     EXPECT_TRUE(ui.errors.isEmpty());
+}
+
+TEST_F(Popup, FilteringByTheCellOfAComputedAmountKeepsItsRecord)
+{
+    // 45284.759999999995, shown as 45284,76: the record clicked on, and the one holding 45284.76.
+    openInvoices();
+    selectCell(0, 3);
+    popup->filterByCell->trigger();
+    EXPECT_TRUE(query.filtered());
+    EXPECT_EQ(column("NR"), (QStringList{"1", "3"}));
+    EXPECT_TRUE(ui.statuses.isEmpty());
+    EXPECT_TRUE(ui.errors.isEmpty());
+}
+
+TEST_F(Popup, AFilterTheEngineRefusesIsNamedInTheStatus)
+{
+    openInvoices();
+    const auto refused = [this](const char *why) {
+        EXPECT_FALSE(query.filtered());
+        EXPECT_EQ(query.recordCount(), 4);
+        EXPECT_EQ(ui.statuses, QStringList{QStringLiteral("Filtr nie został zastosowany: ") + QString::fromUtf8(why)});
+        ui.statuses.clear();
+    };
+    selectCell(3, 3); // the empty BRUTTO of the invoice without VAT
+    popup->filterByCell->trigger();
+    refused("'' is not a valid floating point value");
+    for (const auto &[condition, why] : {std::pair{"NR = 'pierwsza'", "'pierwsza' is not a valid integer value"},
+                                         {"NR >>> '1'", "Syntax error in filter expression near '>> '1''"}}) {
+        ui.dialogs.steps.push_back([condition = condition](QDialog &d) {
+            d.findChild<QPlainTextEdit *>(QStringLiteral("memWarunek"))->setPlainText(QString::fromUtf8(condition));
+            return int(QDialog::Accepted);
+        });
+        popup->filterDialog->trigger();
+        refused(why);
+    }
+    EXPECT_TRUE(ui.errors.isEmpty());
+}
+
+TEST_F(Popup, TheCursorKeepsItsColumnThroughFiltersAndSorts)
+{
+    openCustomers();
+    popup->preparePopup();
+    selectCell(1, 2); // MIASTO of Nowak
+    const auto inCity = [this](const char *after) {
+        EXPECT_EQ(grid->currentIndex().column(), 2) << after;
+        EXPECT_EQ(grid->selectedField()->fieldName(), QStringLiteral("MIASTO")) << after;
+    };
+    popup->filterByCell->trigger();
+    inCity("a filter by the cell");
+    popup->filterOnOff->trigger();
+    inCity("the filter off");
+    popup->sortByColumn->trigger();
+    inCity("a sort by the column");
+    popup->sortGroup->actions().at(1)->trigger(); // NAZWA
+    inCity("a sort by another field");
+}
+
+TEST_F(Popup, ALargerFontWidensTheColumnsToTheirTexts)
+{
+    openInvoices();
+    popup->preparePopup();
+    popup->fontSizes.at(3)->trigger(); // 14
+    ASSERT_EQ(grid->fontPoints(), 14);
+    const QFontMetrics metrics(grid->font());
+    for (int c = 0; c < model.columnCount(); ++c) {
+        for (int r = 0; r < model.rowCount(); ++r) {
+            const QString text = model.data(model.index(r, c), Qt::DisplayRole).toString();
+            EXPECT_GE(grid->columnWidth(c), metrics.horizontalAdvance(text)) << text.toStdString();
+        }
+    }
 }
 
 TEST_F(Popup, TheFontSizeEntries)
