@@ -59,7 +59,7 @@ ChartData days(int series, int count, double (*value)(int, int))
     }
     for (int s = 0; s < series; ++s) {
         ChartSeries one{QStringLiteral("k%1").arg(s), QStringLiteral("Klient nr %1").arg(s),
-                        seriesColours()[static_cast<size_t>(s) % seriesColours().size()], {}};
+                        seriesColours()[static_cast<size_t>(s) % seriesColours().size()], {}, {}};
         for (int day = 0; day < count; ++day)
             one.values.push_back(value(s, day));
         data.series.push_back(std::move(one));

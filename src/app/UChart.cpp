@@ -12,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -113,6 +114,10 @@ TFrmChart::TFrmChart(DataSet &dataSet, UiServices &ui, QWidget *parent) : QDialo
     FormsRG = radioGroup("FormsRG", QStringLiteral("Forma wykresu"), {&rb3D, &rbFlat}, {"przestrzenny", "płaski"}, Panel1);
     BarFormsRG = radioGroup("BarFormsRG", QStringLiteral("Forma słupków"), {&rbSideBySide, &rbStacked, &rbStacked100},
                             {"obok siebie", "stos", "stos 100%"}, Panel1);
+    // Hidden for lines, it keeps its place, and the other groups theirs.
+    QSizePolicy keepsPlace = BarFormsRG->sizePolicy();
+    keepsPlace.setRetainSizeWhenHidden(true);
+    BarFormsRG->setSizePolicy(keepsPlace);
     MovePnl = named(new QWidget(Panel1), "MovePnl");
     auto *moves = new QHBoxLayout(MovePnl);
     const QStyle *s = style();
@@ -185,7 +190,10 @@ TFrmChart::TFrmChart(DataSet &dataSet, UiServices &ui, QWidget *parent) : QDialo
     on(DownBtn, &TFrmChart::DownBtnClick);
     on(Button1, &TFrmChart::Button1Click);
     on(PrintBtn, &TFrmChart::PrintBtnClick);
-    connect(ComboBox2, &QComboBox::currentTextChanged, this, [this] { run([this] { ComboBox2Change(); }); });
+    // The Y field is checked when it is chosen (from the list, by Enter, by leaving the box), not
+    // on each key, whose completion may stand for another field.
+    connect(ComboBox2, &QComboBox::currentIndexChanged, this, [this] { run([this] { ComboBox2Change(); }); });
+    connect(ComboBox2->lineEdit(), &QLineEdit::editingFinished, this, [this] { run([this] { ComboBox2Change(); }); });
     for (QWidget *child : findChildren<QWidget *>())
         child->installEventFilter(this);
     FormShow();
@@ -278,7 +286,9 @@ void TFrmChart::rysujWykres()
     m_options.arrangement = rbStacked->isChecked() ? ChartOptions::Arrangement::Stacked
         : rbStacked100->isChecked()                ? ChartOptions::Arrangement::Stacked100
                                                    : ChartOptions::Arrangement::SideBySide;
+    // Drawn anew, the chart shows all again: the zoom is undone, and its count with it.
     m_axes.fit(m_data, m_options);
+    m_zoom = 0;
     ResetBtn->setEnabled(false);
     Chart->update();
 }
@@ -294,10 +304,13 @@ void TFrmChart::ComboBox2Change()
     const Field *field = m_dataSet.active() ? m_dataSet.findField(ComboBox2->currentText()) : nullptr;
     if (!field || holdsNumbers(field->dataType()))
         return;
+    // Emptied before the message box, which takes the focus from the box and so ends its editing.
+    {
+        const QSignalBlocker block(ComboBox2);
+        ComboBox2->setCurrentIndex(-1);
+        ComboBox2->setEditText(QString());
+    }
     m_ui.message(UiServices::Kind::Information, yAxisNumbersOnly(field->fieldName()));
-    const QSignalBlocker block(ComboBox2);
-    ComboBox2->setCurrentIndex(-1);
-    ComboBox2->setEditText(QString());
 }
 
 void TFrmChart::ShapeRGClick()
@@ -315,9 +328,7 @@ void TFrmChart::FormsRGClick()
 
 void TFrmChart::BarFormsRGClick()
 {
-    const bool wasAutomatic = m_axes.automatic;
     rysujWykres();
-    m_axes.automatic = wasAutomatic;
     redraw();
 }
 

@@ -27,8 +27,9 @@ int digits(const char *text, int count)
     return value;
 }
 
-// The day of a date field at a row as a Julian day number; true when it is a whole day (no time
-// of day). The engine keeps dates as ISO text, read here without making strings.
+// The day of a date or date-time field at a row as a Julian day number (a time of day is left
+// out); false when it holds no date. The engine keeps dates as ISO text, read here without making
+// strings.
 bool dayOf(const Field &field, qsizetype row, double &day)
 {
     qsizetype length = 0;
@@ -36,14 +37,8 @@ bool dayOf(const Field &field, qsizetype row, double &day)
     const int year = length >= 10 && iso[4] == '-' && iso[7] == '-' ? digits(iso, 4) : -1;
     const int month = year >= 0 ? digits(iso + 5, 2) : -1, date = year >= 0 ? digits(iso + 8, 2) : -1;
     const QDate parsed(year, month, date);
-    if (!parsed.isValid()) {
-        day = 0;
-        return false;
-    }
-    day = static_cast<double>(parsed.toJulianDay());
-    // "2024-03-05", or a time of day that is midnight.
-    const QByteArray time = QByteArray::fromRawData(iso + 10, length - 10).mid(1);
-    return length == 10 || time == "00:00:00" || time == "00:00:00.000";
+    day = parsed.isValid() ? static_cast<double>(parsed.toJulianDay()) : 0;
+    return parsed.isValid();
 }
 
 // The text of a field at a row as the raw bytes the engine keeps, for use as a key; the field's
@@ -78,7 +73,7 @@ bool numericX(const Field &field, qsizetype row, bool dates, double &x, bool &on
         return false;
     if (dates) {
         onCategory = dayOf(field, row, x);
-        return x != 0 || onCategory;
+        return onCategory;
     }
     const std::optional<double> value = numberAt(field, row);
     x = value.value_or(0);
@@ -199,8 +194,7 @@ private:
     {
         const QString value = m_series ? m_series->asStringAt(row) : QString();
         const QString key = nazwaSerii(value);
-        const QString folded = key.toCaseFolded();
-        auto it = m_seriesIndex.constFind(folded);
+        auto it = m_seriesIndex.constFind(key);
         if (it == m_seriesIndex.constEnd()) {
             // Refused before its sums are made room for: each series holds one per category.
             if (m_chart.series.size() >= static_cast<size_t>(kMaxSeries))
@@ -209,9 +203,9 @@ private:
                                       .arg(m_series->fieldName(), countText(kMaxSeries)));
             const std::vector<QColor> &colours = seriesColours();
             ChartSeries series{key, value, colours[m_chart.series.size() % colours.size()],
-                               std::vector<double>(m_chart.xs.size(), 0.0)};
+                               std::vector<double>(m_chart.xs.size(), 0.0), std::vector<bool>(m_chart.xs.size(), false)};
             m_chart.series.push_back(std::move(series));
-            it = m_seriesIndex.insert(folded, static_cast<int>(m_chart.series.size()) - 1);
+            it = m_seriesIndex.insert(key, static_cast<int>(m_chart.series.size()) - 1);
         }
         return *it;
     }
@@ -229,6 +223,7 @@ private:
             throw EChartError(QStringLiteral("Pole %1 zawiera wartość, która nie jest liczbą: na osi Y można pokazywać tylko liczby")
                                   .arg(m_y.fieldName()));
         series.values[static_cast<size_t>(category)] += *y;
+        series.withRows[static_cast<size_t>(category)] = true;
     }
 
     // Sums beyond kMaxValue (an infinity from SQL, a sum that overflowed, or no number at all)
@@ -292,14 +287,7 @@ const std::vector<QColor> &seriesColours()
 
 QString nazwaSerii(const QString &value)
 {
-    QString key;
-    for (const QChar c : value) {
-        if (c.unicode() < 128 && c.isLetterOrNumber())
-            key += c;
-    }
-    if (!value.isEmpty() && value[0].isDigit())
-        key.prepend(QLatin1Char('s'));
-    return key;
+    return value.toCaseFolded();
 }
 
 ChartData aggregateChart(const DataSet &data, const QString &xField, const QString &yField, const QString &seriesField,
@@ -312,5 +300,6 @@ ChartData aggregateChart(const DataSet &data, const QString &xField, const QStri
         throw EChartError(yAxisNumbersOnly(y->fieldName()));
     ChartData chart = Aggregation(data, *x, *y, series).run(maxCategories);
     chart.valueName = y->fieldName();
+    chart.valueType = y->dataType();
     return chart;
 }

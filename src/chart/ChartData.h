@@ -11,12 +11,17 @@
 class DataSet;
 
 // One series of a chart: its key, its name in the legend (the series field's value as first met,
-// Polish letters and all), its colour and one summed Y per category.
+// Polish letters and all), its colour and one summed Y per category, and which of its points have
+// rows (empty when every point has: a chart made by hand).
 struct ChartSeries {
     QString key;
     QString name;
     QColor colour;
     std::vector<double> values;
+    std::vector<bool> withRows;
+
+    // Whether any row fell on the point of the category; one without shows 0 and has no mark.
+    bool hasRows(size_t category) const { return withRows.empty() || withRows[category]; }
 };
 
 // What a chart shows: the categories of the X axis and the series over them.
@@ -28,10 +33,11 @@ struct ChartData {
     std::vector<double> xs;
     QStringList labels;
     std::vector<ChartSeries> series;
-    // The Y field's name: the legend's name of a series without a key.
+    // The Y field's name: the legend's name of a series without a name; its type, which the marks
+    // write the sums by (unknown: a chart made by hand).
     QString valueName;
-    // Rows left out: an X that falls on no category (a fraction, a time of day), a null X or a
-    // null Y.
+    FieldType valueType = FieldType::ftUnknown;
+    // Rows left out: an X that falls on no category (a fraction), a null X or a null Y.
     int skippedRows = 0;
 
     bool empty() const { return series.empty(); }
@@ -70,14 +76,14 @@ QString skippedRowsNote(const ChartData &data);
 // The 16 colours of the series, in order; further series take them again from the start.
 const std::vector<QColor> &seriesColours();
 
-// The series key of a series field's value: its ASCII letters and digits in order, "s" in front
-// when it begins with a digit.
+// The series key of a series field's value: the value in one letter case. Every distinct value is
+// a series of its own ("1,5" and "15" too); values that differ only in letter case share one.
 QString nazwaSerii(const QString &value);
 
 // Sums the Y field per series and category over the records of the data set that its filter lets
 // through. Text X: the distinct values in order of first appearance; integers: every whole number
-// from the smallest to the largest; dates: every day; a value that is no number or date falls on
-// no category. Series keys that differ only in letter case share a series. EChartError "Brak
+// from the smallest to the largest; dates and date-times: every day, a row falling on the day of
+// its date; a value that is no number or date falls on no category. EChartError "Brak
 // danych do wykresu" for no rows; EChartError saying why for more categories than maxCategories,
 // more series than kMaxSeries, numbers on the X axis beyond kMaxX, a Y field without numbers
 // (yAxisNumbersOnly) or with a value that is none, and a sum beyond kMaxValue; EDatabaseError for

@@ -2,6 +2,7 @@
 
 #include "platform/Numbers.h"
 #include "platform/TextHelpers.h"
+#include "query/NumberText.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -20,6 +21,24 @@ const QColor kWallLine(0x80, 0x80, 0x80);
 const QColor kGridLine(0xd0, 0xd0, 0xd0);
 const QColor kFloor(0xec, 0xec, 0xec);
 const QColor kMarkFill(0xff, 0xff, 0xe1);
+const QColor kWall(Qt::white);
+
+// The colours of line series: the list without white, which would not stand out from the wall.
+const std::vector<QColor> &lineColours()
+{
+    static const std::vector<QColor> colours = [] {
+        std::vector<QColor> list = seriesColours();
+        list.erase(std::remove(list.begin(), list.end(), kWall), list.end());
+        return list;
+    }();
+    return colours;
+}
+
+// The fill of a bar too thin for its edge: its colour, or its edge's where it is the wall's.
+QColor thinFill(const QColor &colour)
+{
+    return colour == kWall ? colour.darker(160) : colour;
+}
 
 QFont chartFont(double points = 8)
 {
@@ -74,11 +93,8 @@ QString drawnText(QString text)
 
 // ---- axes ------------------------------------------------------------------------------------------
 
-void ChartAxes::fit(const ChartData &data, const ChartOptions &options)
+std::pair<double, double> drawnRange(const ChartData &data, const ChartOptions &options)
 {
-    automatic = true;
-    xMin = data.xs.empty() ? 0 : data.xs.front() - 0.5;
-    xMax = data.xs.empty() ? 1 : data.xs.back() + 0.5;
     double low = 0, high = 0;
     const bool stacked = options.shape == ChartOptions::Shape::Bars && options.arrangement != ChartOptions::Arrangement::SideBySide;
     for (size_t c = 0; c < data.xs.size(); ++c) {
@@ -103,6 +119,15 @@ void ChartAxes::fit(const ChartData &data, const ChartOptions &options)
             low = std::min(low, negative);
         }
     }
+    return {low, high};
+}
+
+void ChartAxes::fit(const ChartData &data, const ChartOptions &options)
+{
+    automatic = true;
+    xMin = data.xs.empty() ? 0 : data.xs.front() - 0.5;
+    xMax = data.xs.empty() ? 1 : data.xs.back() + 0.5;
+    const auto [low, high] = drawnRange(data, options);
     const double room = (high - low) * 0.05;
     yMax = high > 0 ? high + room : high;
     yMin = low < 0 ? low - room : low;
@@ -193,6 +218,12 @@ std::vector<double> ChartView::ticks(double min, double max, int count)
     return values;
 }
 
+QColor ChartView::colourOf(size_t series) const
+{
+    return m_options.shape == ChartOptions::Shape::Lines ? lineColours()[series % lineColours().size()]
+                                                         : m_data.series[series].colour;
+}
+
 QString ChartView::legendName(const ChartSeries &series) const
 {
     return drawnText(series.key.isEmpty() ? m_data.valueName : series.name);
@@ -222,12 +253,17 @@ ChartView::Frame ChartView::layOut(QPainter &painter, const QRectF &area) const
         f.legend = QRectF(area.right() - gap - legendWidth, area.top() + gap, legendWidth,
                           std::min(height, area.height() - 2 * gap));
     }
-    const std::vector<double> values = ticks(f.yMin, f.yMax, 8);
     double labelWidth = 0;
-    for (const double tick : values) {
-        f.ticks.emplace_back(tick, valueText(tick, tickPlaces(values)));
-        labelWidth = std::max(labelWidth, metrics.horizontalAdvance(f.ticks.back().second));
-    }
+    const auto tickTexts = [&] {
+        const std::vector<double> values = ticks(f.yMin, f.yMax, 8);
+        f.ticks.clear();
+        labelWidth = 0;
+        for (const double tick : values) {
+            f.ticks.emplace_back(tick, valueText(tick, tickPlaces(values)));
+            labelWidth = std::max(labelWidth, metrics.horizontalAdvance(f.ticks.back().second));
+        }
+    };
+    tickTexts();
     const double top = area.top() + gap + (m_options.marks ? metrics.height() * 1.5 : 0);
     const auto place = [&](double labelHeight) {
         QRectF plot(QPointF(area.left() + gap + labelWidth + 6 * f.u, top),
@@ -252,16 +288,51 @@ ChartView::Frame ChartView::layOut(QPainter &painter, const QRectF &area) const
         f.labels = twoRows ? Frame::Labels::Staggered : Frame::Labels::Turned;
         f.labelLength = std::min(widest, area.height() / 4);
     }
-    if (f.labels == Frame::Labels::Staggered)
-        place(2 * metrics.height());
-    else if (f.labels == Frame::Labels::Turned)
-        place(f.labelLength);
+    const double labelHeight = f.labels == Frame::Labels::Staggered ? 2 * metrics.height()
+        : f.labels == Frame::Labels::Turned                         ? f.labelLength
+                                                                    : metrics.height();
+    if (f.labels != Frame::Labels::Level)
+        place(labelHeight);
+    // A mark's box, its gap to the point and a pixel or two to spare; one above is moved up by
+    // half the depth.
+    const double markRoom = metrics.height() + 9 * f.u;
+    if (m_options.marks && m_axes.automatic && roomForMarks(f, markRoom + f.depth.y() / 2, markRoom)) {
+        tickTexts();
+        place(labelHeight);
+    }
     return f;
+}
+
+bool ChartView::roomForMarks(Frame &f, double above, double below) const
+{
+    // A mark stands above its point, or below the end of a bar under the zero line. Room of a
+    // share of the walls' height is a share of the value axis's length.
+    const auto [low, high] = drawnRange(m_data, m_options);
+    const bool anyBelow = m_options.shape == ChartOptions::Shape::Bars && low < 0;
+    const double top = above / f.front.height(), bottom = anyBelow ? below / f.front.height() : 0;
+    if (!(top > 0 && top + bottom < 0.5))
+        return false;
+    const double span = (high - (anyBelow ? low : f.yMin)) / (1 - top - bottom);
+    const double yMax = std::max(f.yMax, high + top * span), yMin = anyBelow ? std::min(f.yMin, low - bottom * span) : f.yMin;
+    if (yMax == f.yMax && yMin == f.yMin)
+        return false;
+    f.yMax = yMax;
+    f.yMin = yMin;
+    return true;
 }
 
 QRectF ChartView::plotRect(QPainter &painter, const QRectF &area) const
 {
     return layOut(painter, area).front;
+}
+
+ChartAxes ChartView::axesShown(QPainter &painter, const QRectF &area) const
+{
+    const Frame f = layOut(painter, area);
+    ChartAxes shown = m_axes;
+    shown.yMin = f.yMin;
+    shown.yMax = f.yMax;
+    return shown;
 }
 
 // ---- painting --------------------------------------------------------------------------------------
@@ -299,7 +370,7 @@ void ChartView::paintWalls(QPainter &painter, const Frame &f) const
         painter.drawPolygon(quad(front.bottomLeft(), front.bottomRight(), back.bottomRight(), back.bottomLeft()));
         painter.drawPolygon(quad(front.bottomLeft(), front.topLeft(), back.topLeft(), back.bottomLeft()));
     }
-    painter.setBrush(Qt::white);
+    painter.setBrush(kWall);
     painter.drawRect(back);
     painter.setPen(QPen(kGridLine, f.u));
     for (const auto &tick : f.ticks) {
@@ -396,7 +467,7 @@ public:
         flush();
         for (size_t s = 0; s < m_paths.size(); ++s) {
             if (!m_paths[s].isEmpty())
-                m_painter.fillPath(m_paths[s], m_series[s].colour);
+                m_painter.fillPath(m_paths[s], thinFill(m_series[s].colour));
         }
     }
 
@@ -446,7 +517,7 @@ private:
     {
         const QRectF shown(bar.rect.left(), top, bar.rect.width(), bottom - top);
         if (m_paths.empty())
-            m_painter.fillRect(shown, m_series[bar.series].colour);
+            m_painter.fillRect(shown, thinFill(m_series[bar.series].colour));
         else
             m_paths[bar.series].addRect(shown);
     }
@@ -748,13 +819,13 @@ void ChartView::paintLines(QPainter &painter, const Frame &f) const
         LineColumns columns(painter, f.u, f.walls());
         for (size_t s = count; s-- > 0;) {
             const QPolygonF line = lineOf(s);
-            columns.add(line, width, m_data.series[s].colour);
+            columns.add(line, width, colourOf(s));
             if (!f.depth.isNull())
-                columns.add(line.translated(side), width, m_data.series[s].colour.darker(130));
+                columns.add(line.translated(side), width, colourOf(s).darker(130));
         }
     }
     for (size_t s = 0; s < count && !(dense && !f.paths); ++s) {
-        const QColor colour = m_data.series[s].colour;
+        const QColor colour = colourOf(s);
         const QPolygonF line = lineOf(s);
         const auto stroke = [&](const QPolygonF &shown, const QColor &in) {
             painter.setPen(QPen(in, width, Qt::SolidLine, dense ? Qt::FlatCap : Qt::RoundCap, dense ? Qt::BevelJoin : Qt::RoundJoin));
@@ -846,6 +917,11 @@ double widestMark(const QFontMetricsF &metrics, double largest, double pixel)
 
 } // namespace
 
+QString ChartView::markText(double value) const
+{
+    return isNumericType(m_data.valueType) && !isIntegerType(m_data.valueType) ? amountText(value) : valueText(value);
+}
+
 void ChartView::paintMarks(QPainter &painter, const Frame &f) const
 {
     const QFontMetricsF metrics(f.font, painter.device());
@@ -853,41 +929,57 @@ void ChartView::paintMarks(QPainter &painter, const Frame &f) const
     const size_t count = m_data.series.size();
     const double group = f.unit() * kBarGroupShare, height = metrics.height() + 2 * f.u;
     const auto [first, last] = visibleCategories(f);
-    // The tops of the stacks, taken down again series by series from the last.
-    std::vector<double> positive(last - first, 0.0);
+    // The ends of the stacks above and below zero, taken back series by series from the last, so
+    // that each segment's mark stands at its own segment.
+    std::vector<double> positive(last - first, 0.0), negative(last - first, 0.0);
     double largest = 0;
     for (size_t s = 0; s < count; ++s) {
         for (size_t c = first; c < last; ++c) {
-            positive[c - first] += std::max(0.0, shownValue(s, c));
+            const double v = shownValue(s, c);
+            (v >= 0 ? positive : negative)[c - first] += v;
             largest = std::max(largest, std::fabs(m_data.series[s].values[c]));
         }
     }
     const double widest = widestMark(metrics, largest, f.u);
     // From the last mark drawn to the first, each kept only where those after it leave it seen.
-    MarkCover cover(f.walls(),
-                    QSizeF(metrics.horizontalAdvance(QLatin1Char('0')) / 2 + 3 * f.u, height / 2));
+    const QRectF area = f.walls();
+    MarkCover cover(area, QSizeF(metrics.horizontalAdvance(QLatin1Char('0')) / 2 + 3 * f.u, height / 2));
     std::vector<std::pair<QRectF, QString>> kept;
     for (size_t s = count; s-- > 0;) {
+        const ChartSeries &series = m_data.series[s];
         double lastValue = std::numeric_limits<double>::quiet_NaN(), width = 0;
         QString text;
         for (size_t c = last; c-- > first;) {
-            const double v = shownValue(s, c), value = m_data.series[s].values[c];
-            double x = f.px(m_data.xs[c]);
-            double top = v;
+            const double v = shownValue(s, c), value = series.values[c];
+            double end = v;
             if (stacked) {
-                top = positive[c - first];
-                positive[c - first] -= std::max(0.0, v);
-            } else if (m_options.shape == ChartOptions::Shape::Bars) {
-                x += -group / 2 + (s + 0.5) * group / std::max<size_t>(1, count);
+                double &stackEnd = (v >= 0 ? positive : negative)[c - first];
+                end = stackEnd;
+                stackEnd -= v;
             }
+            // A point without rows has no value to mark, nor has a segment of no height a place.
+            if (!series.hasRows(c) || (stacked && v == 0))
+                continue;
+            double x = f.px(m_data.xs[c]);
+            if (m_options.shape == ChartOptions::Shape::Bars && !stacked)
+                x += -group / 2 + (s + 0.5) * group / std::max<size_t>(1, count);
+            // Within its segment of a stack where the segment is taller than the mark, so that the
+            // marks of a stack's low segments do not run into each other; otherwise below the end
+            // of a bar under zero, above any other point.
+            const double start = f.py(end - v), stop = f.py(end);
+            const bool inside = stacked && std::fabs(start - stop) >= height + 4 * f.u;
+            const bool below = m_options.shape == ChartOptions::Shape::Bars && v < 0;
+            const double centre = inside ? x : x + f.depth.x() / 2;
+            const double markTop = inside ? (start + stop - height) / 2
+                : below                   ? stop + 5 * f.u
+                                          : stop + f.depth.y() / 2 - metrics.height() - 6 * f.u;
             // Its text is made only where even the widest mark would leave a cell seen; a series'
             // marks often repeat a value (a day without sales).
-            const double centre = x + f.depth.x() / 2, markTop = f.py(top) + f.depth.y() / 2 - metrics.height() - 6 * f.u;
             if (!cover.anyFree(QRectF(centre - widest / 2, markTop, widest, height)))
                 continue;
             if (value != lastValue) {
                 lastValue = value;
-                text = valueText(value);
+                text = markText(value);
                 width = metrics.horizontalAdvance(text) + 6 * f.u;
             }
             const QRectF box(centre - width / 2, markTop, width, height);
@@ -925,7 +1017,7 @@ void ChartView::paintLegend(QPainter &painter, const Frame &f) const
             break;
         }
         const QRectF swatch(f.legend.left() + 6 * f.u, y + (line - 10 * f.u) / 2, 10 * f.u, 10 * f.u);
-        painter.setBrush(series.colour);
+        painter.setBrush(colourOf(s));
         painter.setPen(QPen(Qt::black, f.u * 0.75));
         painter.drawRect(swatch);
         const QRectF name(swatch.right() + 6 * f.u, y, f.legend.right() - swatch.right() - 8 * f.u, line);

@@ -21,6 +21,10 @@ struct ChartOptions {
     bool marks = false;
 };
 
+// The lowest and the highest value a chart draws (sums when stacked, 0 to 100 when stacked to
+// 100 %), 0 among them.
+std::pair<double, double> drawnRange(const ChartData &data, const ChartOptions &options);
+
 // The visible ranges of the axes: automatic from the data, or moved by zoom and shifts.
 struct ChartAxes {
     enum class Axis { Bottom, Left };
@@ -47,6 +51,9 @@ public:
     void paint(QPainter &painter, const QRectF &area) const;
     // The rectangle the values are drawn in, for an area (mouse panning maps by it).
     QRectF plotRect(QPainter &painter, const QRectF &area) const;
+    // The ranges the axes are drawn with in an area: the automatic value axis leaves room for the
+    // marks within the walls.
+    ChartAxes axesShown(QPainter &painter, const QRectF &area) const;
 
     // Round tick values covering [min, max], about count of them: 1, 2 or 5 times a power of ten.
     static std::vector<double> ticks(double min, double max, int count);
@@ -54,6 +61,10 @@ public:
 private:
     struct Frame;
     Frame layOut(QPainter &painter, const QRectF &area) const;
+    // Lengthens the value axis of the frame so that the marks of the highest and the lowest points
+    // have the pixels given above and below them within the walls; false when it needs no change
+    // (or the chart is too small for it).
+    bool roomForMarks(Frame &f, double above, double below) const;
     void paintWalls(QPainter &painter, const Frame &frame) const;
     void paintAxes(QPainter &painter, const Frame &frame) const;
     void paintBars(QPainter &painter, const Frame &frame) const;
@@ -67,6 +78,11 @@ private:
     // stacked to 100 %.
     double shownValue(size_t series, size_t category) const;
     QString legendName(const ChartSeries &series) const;
+    // The colour a series is drawn in: its own for bars (white ones have their edge); lines take
+    // the colours of the list without white.
+    QColor colourOf(size_t series) const;
+    // A mark's text of a sum: an amount as the grid writes it, other numbers in digit groups.
+    QString markText(double value) const;
 
     const ChartData &m_data;
     ChartOptions m_options;

@@ -34,6 +34,11 @@ QString tekstLiczby(double value)
     return text::formatNumber(pictureFor(value), value).rightJustified(kPicture.size());
 }
 
+QString amountText(double value)
+{
+    return value == 0 ? text::formatNumber(kPicture, 0).trimmed() : tekstLiczby(value).trimmed();
+}
+
 QString tekstLiczby(const Field &field, qsizetype row)
 {
     return field.isNullAt(row) ? QString() : tekstLiczby(field.asFloatAt(row));

@@ -10,3 +10,6 @@ class Field;
 // 10^15 on, infinity and NaN as their general text.
 QString tekstLiczby(const Field &field, qsizetype row);
 QString tekstLiczby(double value);
+// The same text without the padding, and zero written too ("0,00"): an amount standing alone, as
+// a chart's mark.
+QString amountText(double value);

@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -136,6 +137,43 @@ TEST_F(ChartWindow, TheYBoxRefusesTextFieldsOnly)
     EXPECT_EQ(ui.take(), QStringList{"error: Field 'NIEMA' not found."});
 }
 
+TEST_F(ChartWindow, TheYBoxChecksAFieldWhenItIsChosenNotWhileItIsTyped)
+{
+    openRows("NUMER VARCHAR(10), NETTO_PLN FLOAT", "('FV/1', 10)");
+    TFrmChart &w = open();
+    w.ComboBox1->setEditText(QStringLiteral("NUMER"));
+    const QString refused = QStringLiteral("Informacja: Pole NUMER nie zawiera liczb: na osi Y można pokazywać tylko liczby");
+    // NUMER typed, then the box left, or Enter pressed (which presses "Wykonaj" too).
+    w.ComboBox2->lineEdit()->clear();
+    QTest::keyClicks(w.ComboBox2, QStringLiteral("NUMER"));
+    EXPECT_TRUE(ui.take().isEmpty());
+    emit w.ComboBox2->lineEdit()->editingFinished();
+    EXPECT_EQ(ui.take(), QStringList{refused});
+    EXPECT_EQ(w.ComboBox2->currentText(), QString());
+    QTest::keyClicks(w.ComboBox2, QStringLiteral("NUMER"));
+    QTest::keyClick(w.ComboBox2, Qt::Key_Return);
+    EXPECT_EQ(ui.take(), (QStringList{refused, "Informacja: Brak parametrów"}));
+    // N completes to NUMER on the way to NETTO_PLN: nothing is said while it is typed.
+    QTest::keyClicks(w.ComboBox2, QStringLiteral("NETTO_PLN"));
+    EXPECT_TRUE(ui.take().isEmpty());
+    QTest::keyClick(w.ComboBox2, Qt::Key_Return);
+    EXPECT_TRUE(ui.take().isEmpty());
+    EXPECT_EQ(w.ComboBox2->currentText(), QStringLiteral("NETTO_PLN"));
+    EXPECT_TRUE(w.Chart->isVisible());
+}
+
+TEST_F(ChartWindow, ADateTimeXGivesADayEach)
+{
+    openRows("CZAS TIMESTAMP, KWOTA FLOAT", "('2024-03-01 10:30:00', 1), ('2024-03-03 08:00:00', 2), ('2024-03-03 17:15:00', 3)");
+    TFrmChart &w = open();
+    draw("CZAS", "KWOTA");
+    EXPECT_TRUE(ui.take().isEmpty());
+    EXPECT_TRUE(w.Chart->isVisible());
+    EXPECT_EQ(w.data().labels, (QStringList{"01.03.2024", "02.03.2024", "03.03.2024"}));
+    EXPECT_EQ(w.data().series[0].values, (std::vector<double>{1, 0, 5}));
+    EXPECT_EQ(w.statusText(), QString());
+}
+
 TEST_F(ChartWindow, ResultsWithoutAChartSayWhyAndDrawNothing)
 {
     TFrmChart &w = open();
@@ -183,7 +221,8 @@ TEST_F(ChartWindow, WhatTheChartCannotShowIsRefusedThroughItsMessages)
         EXPECT_EQ(shown.first(), QStringLiteral("Informacja: ") + QString::fromUtf8(c.message));
         EXPECT_FALSE(w.Chart->isVisible());
     }
-    EXPECT_EQ(w.statusText(), QString::fromUtf8(cases[0].message));
+    // The status keeps the last refusal.
+    EXPECT_EQ(w.statusText(), QString::fromUtf8(cases[1].message));
 
     // A text that SQLite keeps in a column declared numeric.
     openRows("X INTEGER, Y FLOAT", "(1, 2), (2, CAST(x'2700ff' AS TEXT))");
@@ -221,6 +260,41 @@ TEST_F(ChartWindow, ZoomCountsTwentyStepsEachWayAndResetUndoesIt)
     // "Wykonaj" starts the count again.
     draw("DZIEN", "KWOTA");
     EXPECT_EQ(w.zoomCounter(), 0);
+}
+
+TEST_F(ChartWindow, DrawingAnewUndoesTheZoomAndItsCount)
+{
+    TFrmChart &w = open();
+    draw("DZIEN", "KWOTA", "MIASTO");
+    for (QRadioButton *choice : {w.rbStacked, w.rbLines}) {
+        for (int i = 0; i < 3; ++i)
+            QTest::mouseClick(w.ZoomInBtn, Qt::LeftButton);
+        QTest::mouseClick(choice, Qt::LeftButton);
+        EXPECT_EQ(w.zoomCounter(), 0) << choice->text().toStdString();
+        EXPECT_TRUE(w.axes().automatic);
+        EXPECT_FALSE(w.ResetBtn->isEnabled());
+        QTest::mouseClick(w.ZoomInBtn, Qt::LeftButton);
+        EXPECT_EQ(w.zoomCounter(), 1);
+        QTest::mouseClick(w.ResetBtn, Qt::LeftButton);
+    }
+}
+
+TEST_F(ChartWindow, TheGroupsKeepTheirPlacesWhenTheBarFormsHide)
+{
+    TFrmChart &w = open();
+    draw("MIASTO", "KWOTA");
+    const auto places = [&] {
+        QList<QRect> rects;
+        for (QWidget *group : {static_cast<QWidget *>(w.ShapeRG), static_cast<QWidget *>(w.FormsRG), w.Panel2,
+                               static_cast<QWidget *>(w.ZoomGB), w.MovePnl, w.Panel3})
+            rects.append(group->geometry());
+        return rects;
+    };
+    const QList<QRect> bars = places();
+    QTest::mouseClick(w.rbLines, Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_FALSE(w.BarFormsRG->isVisible());
+    EXPECT_EQ(places(), bars);
 }
 
 TEST_F(ChartWindow, ArrowsShiftTheAxesByATenth)

@@ -47,13 +47,13 @@ TEST_F(Aggregation, DateXTakesEveryDay)
     EXPECT_EQ(c.series[0].values, values({2, 0, 2.5}));
 }
 
-TEST(SeriesKey, KeepsAsciiLettersAndDigitsWithAnSBeforeALeadingDigit)
+TEST(SeriesKey, IsTheValueInOneLetterCase)
 {
     const struct {
         const char *value, *key;
     } cases[] = {
-        {"2004", "s2004"}, {"Kraków", "Krakw"}, {"A-1", "A1"}, {"", ""}, {"łódź", "d"}, {"ąę", ""},
-        {"1 maja", "s1maja"}, {" 7", "7"}, {"Nr 5/2024", "Nr52024"},
+        {"2004", "2004"}, {"Kraków", "kraków"}, {"KRAKÓW", "kraków"}, {"A-1", "a-1"}, {"", ""}, {"ąę", "ąę"},
+        {"1,5", "1,5"},   {"15", "15"},         {" 7", " 7"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(nazwaSerii(QString::fromUtf8(c.value)), QString::fromUtf8(c.key)) << c.value;
@@ -64,17 +64,35 @@ TEST_F(Aggregation, SeriesFollowTheirKeysInOrderOfCreation)
     openRows("X VARCHAR(10), S VARCHAR(10), Y FLOAT",
              "('a', 'Kraków', 1), ('b', 'ab', 2), ('a', 'AB', 3), ('b', 'Krak-ów', 4), ('a', '2004', 5), ('b', NULL, 6)");
     const ChartData c = chart("X", "Y", "S");
-    ASSERT_EQ(c.series.size(), 4u);
-    const QStringList keys{c.series[0].key, c.series[1].key, c.series[2].key, c.series[3].key};
-    EXPECT_EQ(keys, (QStringList{"Krakw", "ab", "s2004", ""}));
+    ASSERT_EQ(c.series.size(), 5u);
+    QStringList keys;
+    for (const ChartSeries &series : c.series)
+        keys.append(series.key);
+    EXPECT_EQ(keys, (QStringList{"kraków", "ab", "krak-ów", "2004", ""}));
     // The legend names a series by the value that made it, Polish letters and all.
     EXPECT_EQ(c.series[0].name, QStringLiteral("Kraków"));
-    EXPECT_EQ(c.series[0].values, values({1, 4}));
+    EXPECT_EQ(c.series[0].values, values({1, 0}));
     EXPECT_EQ(c.series[1].values, values({3, 2})); // ab and AB
-    EXPECT_EQ(c.series[2].values, values({5, 0}));
-    EXPECT_EQ(c.series[3].values, values({0, 6}));
+    EXPECT_EQ(c.series[2].values, values({0, 4}));
+    EXPECT_EQ(c.series[3].values, values({5, 0}));
+    EXPECT_EQ(c.series[4].values, values({0, 6}));
     EXPECT_EQ(c.series[1].colour, QColor(0, 128, 0));
     EXPECT_EQ(c.series[2].colour, QColor(Qt::yellow));
+}
+
+TEST_F(Aggregation, DistinctSeriesValuesStayDistinctSeries)
+{
+    // 1,5 and 15 have the same letters and digits.
+    openRows("X VARCHAR(10), S FLOAT, Y FLOAT", "('a', 1.5, 1), ('a', 15, 2), ('b', 1.5, 4)");
+    const ChartData c = chart("X", "Y", "S");
+    ASSERT_EQ(c.series.size(), 2u);
+    EXPECT_EQ(c.series[0].name, QStringLiteral("1,5"));
+    EXPECT_EQ(c.series[0].values, values({1, 4}));
+    EXPECT_EQ(c.series[1].name, QStringLiteral("15"));
+    EXPECT_EQ(c.series[1].values, values({2, 0}));
+    // Which points have rows: the one of 15 over b has none.
+    EXPECT_TRUE(c.series[1].hasRows(0));
+    EXPECT_FALSE(c.series[1].hasRows(1));
 }
 
 TEST_F(Aggregation, MoreSeriesThanColoursTakeTheListAgain)
@@ -102,18 +120,23 @@ TEST_F(Aggregation, RowsHiddenByTheFilterAreNotCharted)
 
 TEST_F(Aggregation, RowsWithoutAPointAreLeftOutAndCounted)
 {
-    // A fraction between whole numbers, a time of day, a null Y and a null X have no point.
+    // A fraction between whole numbers, a null Y and a null X have no point.
     openRows("X FLOAT, Y FLOAT", "(1, 1), (1.5, 10), (3, NULL), (NULL, 4), (3, 2)");
-    ChartData c = chart("X", "Y");
+    const ChartData c = chart("X", "Y");
     EXPECT_EQ(c.xs, values({1, 2, 3}));
     EXPECT_EQ(c.series[0].values, values({1, 0, 2}));
     EXPECT_EQ(c.skippedRows, 3);
+}
 
-    openRows("X TIMESTAMP, Y FLOAT", "('2024-03-01 00:00:00', 1), ('2024-03-02 12:30:00', 5), ('2024-03-03', 2)");
-    c = chart("X", "Y");
+TEST_F(Aggregation, ADateTimeXFallsOnTheDayOfItsDate)
+{
+    openRows("X TIMESTAMP, Y FLOAT", "('2024-03-01 00:00:00', 1), ('2024-03-02 12:30:00', 5), ('2024-03-03', 2),"
+                                     " ('2024-03-02 23:59:59', 0.5)");
+    const ChartData c = chart("X", "Y");
+    EXPECT_EQ(c.xKind, ChartData::XKind::Date);
     EXPECT_EQ(c.labels, (QStringList{"01.03.2024", "02.03.2024", "03.03.2024"}));
-    EXPECT_EQ(c.series[0].values, values({1, 0, 2}));
-    EXPECT_EQ(c.skippedRows, 1);
+    EXPECT_EQ(c.series[0].values, values({1, 5.5, 2}));
+    EXPECT_EQ(c.skippedRows, 0);
 }
 
 TEST_F(Aggregation, AChartThatCannotBeDrawnSaysWhy)

@@ -37,7 +37,7 @@ ChartData textChart(const QStringList &labels, const std::vector<std::vector<dou
     data.valueName = QStringLiteral("Y");
     for (const std::vector<double> &v : values) {
         const QString key = QStringLiteral("S%1").arg(data.series.size() + 1);
-        data.series.push_back({key, key, seriesColours()[data.series.size() % 16], v});
+        data.series.push_back({key, key, seriesColours()[data.series.size() % 16], v, {}});
     }
     return data;
 }
@@ -56,6 +56,7 @@ Geometry::Geometry(const ChartData &data, const ChartOptions &options, QSize siz
     QImage image = chartImage(view, size);
     QPainter painter(&image);
     front = view.plotRect(painter, QRectF(QPointF(0, 0), size));
+    axes = view.axesShown(painter, QRectF(QPointF(0, 0), size));
 }
 
 } // namespace charttest

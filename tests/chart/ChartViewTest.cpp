@@ -346,6 +346,70 @@ TEST(ChartPixels, MarksShowTheValuesOfThePoints)
     EXPECT_GT(markPixels(), 50);
 }
 
+TEST(ChartPixels, TheTallestMarkIsWhole)
+{
+    // In the window's size the marks of the bars show their whole box, the tallest's and the
+    // lowest's too.
+    const ChartData data = textChart({"a", "b", "c"}, {{10, 4, -6}});
+    for (const bool threeD : {false, true}) {
+        ChartOptions o = options(ChartOptions::Shape::Bars, threeD);
+        o.marks = true;
+        const QSize size(622, 282);
+        const QImage image = render(data, o, size);
+        const Geometry g(data, o, size);
+        // The rows that hold the mark's fill by its text.
+        const auto markRows = [&](double x) {
+            int rows = 0;
+            for (int y = 0; y < image.height(); ++y) {
+                bool filled = false;
+                for (int dx = -6; dx <= 6; ++dx)
+                    filled = filled || at(image, x + dx, y) == QColor(0xff, 0xff, 0xe1);
+                rows += filled;
+            }
+            return rows;
+        };
+        const double shift = threeD ? (g.front.height() * 0.045) / 2 : 0;
+        EXPECT_GT(markRows(g.px(1) + shift), 8) << threeD;
+        EXPECT_NEAR(markRows(g.px(0) + shift), markRows(g.px(1) + shift), 1) << threeD;
+        EXPECT_NEAR(markRows(g.px(2) + shift), markRows(g.px(1) + shift), 1) << threeD;
+    }
+}
+
+TEST(ChartPixels, LinesOfEverySeriesStandOutFromTheWall)
+{
+    // Twenty-two level lines, the fifth and the twenty-first of which took the wall's white.
+    std::vector<std::vector<double>> values;
+    for (int s = 0; s < 22; ++s)
+        values.push_back(std::vector<double>(3, 10.0 * (s + 1)));
+    const ChartData few = textChart({"a", "b", "c"}, values);
+    ChartData many = few;
+    many.labels.clear();
+    many.xs.clear();
+    for (int c = 0; c < 2000; ++c) {
+        many.xs.push_back(c);
+        many.labels.append(QString::number(c));
+    }
+    for (ChartSeries &series : many.series)
+        series.values.assign(2000, series.values[0]);
+    for (const ChartData *data : {&few, static_cast<const ChartData *>(&many)}) {
+        for (const bool threeD : {false, true}) {
+            const ChartOptions o = options(ChartOptions::Shape::Lines, threeD);
+            const QSize size(1280, 800);
+            const QImage image = render(*data, o, size);
+            const Geometry g(*data, o, size);
+            const double middle = g.px(static_cast<double>(data->xs.size() - 1) / 2);
+            for (const int s : {4, 20}) {
+                int darkest = 255;
+                for (int dy = -6; dy <= 6; ++dy) {
+                    for (int dx = -20; dx <= 20; dx += 2)
+                        darkest = std::min(darkest, at(image, middle + dx, g.py(10.0 * (s + 1)) + dy).lightness());
+                }
+                EXPECT_LT(darkest, 200) << "series " << s << " of " << data->xs.size() << " points, 3D " << threeD;
+            }
+        }
+    }
+}
+
 TEST(ChartPixels, ZoomedSeriesStayInsideTheWalls)
 {
     const ChartData data = textChart({"a", "b"}, {{10, 20}});
@@ -569,6 +633,73 @@ TEST_F(ChartFiles, MarksCoveredByLaterOnesAreLeftOut)
     EXPECT_TRUE(svg.contains(">1 234,5</text>"));
     EXPECT_LT(svg.count("<text"), 1000);
     EXPECT_GT(svg.count(">0</text>"), 50) << "the level run still shows as a row of marks";
+}
+
+// The texts an SVG writes within a rectangle, with the points they are written at (x the left
+// end, y the base line).
+std::vector<std::pair<QString, QPointF>> textsWithin(const QByteArray &svg, const QRectF &area)
+{
+    static const QRegularExpression text(QStringLiteral("<text[^>]*\\sx=\"([-0-9.]+)\"\\s+y=\"([-0-9.]+)\"[^>]*>([^<]*)</text>"));
+    std::vector<std::pair<QString, QPointF>> texts;
+    for (auto it = text.globalMatch(QString::fromUtf8(svg)); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        const QPointF at(m.captured(1).toDouble(), m.captured(2).toDouble());
+        if (area.contains(at))
+            texts.emplace_back(m.captured(3), at);
+    }
+    return texts;
+}
+
+TEST_F(ChartFiles, MarksOfStackedBarsStandAtTheirOwnSegments)
+{
+    // Over a: 7 above zero and -3 below, nothing of the second series; over b: 5 with 0.2 on it,
+    // nothing of the first series. Each mark within its segment or beyond its end, a thin one's
+    // beyond it, above a segment above zero and below one under it.
+    ChartData data = textChart({"a", "b"}, {{7, 0}, {0, 5}, {-3, 0.2}});
+    data.series[0].withRows = {true, false};
+    data.series[1].withRows = {false, true};
+    for (const bool threeD : {false, true}) {
+        ChartOptions o = options(ChartOptions::Shape::Bars, threeD, ChartOptions::Arrangement::Stacked);
+        o.marks = true;
+        const QSize size(800, 500);
+        const Geometry g(data, o, size);
+        const auto texts = textsWithin(svgOf(data, o, size), QRectF(g.front.left(), 0, g.front.width(), g.front.bottom()));
+        const struct {
+            const char *text;
+            double x, from, to;
+        } marks[] = {{"7", 0, 0, 7}, {"-3", 0, 0, -3}, {"5", 1, 0, 5}, {"0,2", 1, 5, 5.2}};
+        ASSERT_EQ(texts.size(), std::size(marks)) << threeD;
+        for (const auto &m : marks) {
+            const auto found = std::find_if(texts.begin(), texts.end(), [&](const auto &t) { return t.first == m.text; });
+            ASSERT_NE(found, texts.end()) << m.text;
+            EXPECT_NEAR(found->second.x(), g.px(m.x), g.unit() / 4) << m.text << " " << threeD;
+            // From the segment's start, in the direction of its end, in pixels.
+            const double along = (g.py(m.from) - found->second.y()) * (m.to > m.from ? 1 : -1);
+            const double length = std::fabs(g.py(m.to) - g.py(m.from));
+            EXPECT_GT(along, 0) << m.text << " " << threeD;
+            EXPECT_LT(along, length + 40) << m.text << " " << threeD;
+            if (length < 20) {
+                EXPECT_GT(along, length) << m.text << " " << threeD;
+            }
+        }
+    }
+}
+
+TEST_F(ChartFiles, MarksWriteAmountsAsTheGridDoes)
+{
+    ChartData data = textChart({"a", "b"}, {{162292.6, 1234}});
+    const ChartOptions o = [] {
+        ChartOptions marked = options(ChartOptions::Shape::Bars, false);
+        marked.marks = true;
+        return marked;
+    }();
+    data.valueType = FieldType::ftFloat;
+    QByteArray svg = svgOf(data, o);
+    EXPECT_TRUE(svg.contains(">162 292,60</text>"));
+    EXPECT_TRUE(svg.contains(">1 234,00</text>"));
+    data.valueType = FieldType::ftInteger;
+    svg = svgOf(data, o);
+    EXPECT_TRUE(svg.contains(">1 234</text>"));
 }
 
 TEST_F(ChartFiles, AnSvgOfTextsWithControlCharactersIsWellFormed)
