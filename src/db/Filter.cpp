@@ -72,6 +72,11 @@ QString withoutBlanks(const QString &text)
 std::optional<double> parseNumber(const QString &text)
 {
     const QString digits = withoutBlanks(text);
+    // Infinities as the general text writes them ("INF", "-INF"), which a float field may hold.
+    for (const double infinity : {HUGE_VAL, -HUGE_VAL}) {
+        if (digits.compare(numbers::formatFloat(infinity), Qt::CaseInsensitive) == 0)
+            return infinity;
+    }
     if (const auto v = numbers::tryParseFloat(digits))
         return v;
     return numbers::tryParseFloat(digits, QLatin1Char('.'));

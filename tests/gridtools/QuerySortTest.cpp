@@ -132,6 +132,26 @@ TEST_F(SortQueryTest, AComputedDateTimeFindsItsRecordAgain)
     EXPECT_EQ(query.fieldByName("NR")->asInteger(), 2);
 }
 
+TEST_F(SortQueryTest, InfinitiesAreFoundAgainAndFiltered)
+{
+    database.execute(QStringLiteral("CREATE TEMP TABLE skrajne (NR INTEGER, KWOTA FLOAT)"));
+    database.execute(QStringLiteral("INSERT INTO skrajne VALUES (1, 9e999), (2, -9e999), (3, 1e300), (4, NULL)"));
+    query.close();
+    query.sql().assign({"SELECT * FROM skrajne"});
+    query.open();
+    for (const int record : {0, 1}) {
+        for (const char *clause : {"KWOTA", "KWOTA DESC"}) {
+            query.setRecNo(query.recordCount() - 1);
+            ASSERT_TRUE(query.locate(QStringLiteral("NR"), record + 1));
+            EXPECT_TRUE(SortQuery(query, QString::fromLatin1(clause))) << clause;
+            EXPECT_EQ(query.fieldByName("NR")->asInteger(), record + 1) << clause;
+        }
+    }
+    query.setFilter(QStringLiteral("KWOTA = '-INF'"));
+    query.setFiltered(true);
+    EXPECT_EQ(column("NR"), QStringList{"2"});
+}
+
 TEST_F(SortQueryTest, ASortTheEngineRefusesIsNamedInTheStatus)
 {
     openCustomers();
