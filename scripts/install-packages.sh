@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-svg-dev libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-svg-dev qt6-translations-l10n libgl-dev
   libsqlite3-dev libshp-dev pxlib-dev libgsf-1-dev libicu-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   python3 python3-dbf python3-xlrd python3-xlwt

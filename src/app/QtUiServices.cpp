@@ -1,22 +1,20 @@
 #include "QtUiServices.h"
 
 #include "Guard.h"
-#include "platform/Errors.h"
 #include "ReportPreview.h"
-#include "ReportPrinting.h"
 #include "fParamDlg.h"
-#include "gridtools/WaitCursor.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
-#include <QPainter>
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QUrl>
 
 QString captionOf(UiServices::Kind kind)
@@ -58,6 +56,55 @@ bool show(QWidget *parent, QMessageBox::Icon icon, const QString &caption, const
     box.setDefaultButton(box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole));
     box.exec();
     return true;
+}
+
+// The extension of a file filter's first pattern: "pdf" for "Dokumenty PDF (*.pdf)".
+QString extensionOf(const QString &filter)
+{
+    return QRegularExpression(QStringLiteral(R"(\*\.(\w+))")).match(filter).captured(1);
+}
+
+// The printer set up as proposed: the printer named, when it is there, otherwise the PDF file.
+void propose(QPrinter &printer, const PrintRequest &request, const PrintChoice &proposed)
+{
+    printer.setDocName(request.document);
+    printer.setCreator(QStringLiteral("Kwerix"));
+    // The file is proposed even when a printer is: the dialog shows it when the file is chosen.
+    printer.setOutputFileName(proposed.file);
+    if (!proposed.printer.isEmpty() && !QPrinterInfo::printerInfo(proposed.printer).isNull())
+        printer.setPrinterName(proposed.printer);
+    printer.setPageSize(QPageSize(proposed.paper));
+    printer.setPageOrientation(proposed.orientation);
+    printer.setCopyCount(proposed.copies);
+    printer.setCollateCopies(proposed.collate);
+}
+
+PrintChoice chosen(const QPrinter &printer, const PrintChoice &proposed)
+{
+    PrintChoice choice;
+    const bool file = printer.outputFormat() == QPrinter::PdfFormat;
+    choice.printer = file ? QString() : printer.printerName();
+    choice.file = file ? printer.outputFileName() : QString();
+    switch (printer.printRange()) {
+    case QPrinter::PageRange:
+        choice.range = PrintChoice::Range::Pages;
+        break;
+    case QPrinter::CurrentPage:
+        choice.range = PrintChoice::Range::CurrentPage;
+        break;
+    case QPrinter::AllPages:
+    case QPrinter::Selection:
+        break;
+    }
+    choice.from = printer.fromPage();
+    choice.to = printer.toPage();
+    choice.copies = printer.copyCount();
+    choice.collate = printer.collateCopies();
+    // A paper of the printer's own size has no name to lay a report out for: the one proposed stays.
+    const QPageSize::PageSizeId paper = printer.pageLayout().pageSize().id();
+    choice.paper = paper == QPageSize::Custom ? proposed.paper : paper;
+    choice.orientation = printer.pageLayout().orientation();
+    return choice;
 }
 
 } // namespace
@@ -110,19 +157,34 @@ void QtUiServices::openWithDesktop(const QString &path)
 
 std::optional<QString> QtUiServices::saveFileName(const QString &caption, const QString &suggested, const QString &filter)
 {
-    const QString path = QFileDialog::getSaveFileName(m_parent, caption, suggested, filter);
-    return path.isEmpty() ? std::nullopt : std::optional<QString>(path);
+    QFileDialog dialog(m_parent, caption, suggested, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // A name typed without an extension gets the one of the filter chosen.
+    dialog.setDefaultSuffix(extensionOf(filter));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog](const QString &chosen) { dialog.setDefaultSuffix(extensionOf(chosen)); });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
 }
 
-void QtUiServices::previewReport(const ReportDocument &report)
+void QtUiServices::previewReport(ReportOutput &output)
 {
-    ReportPreview preview(report, *this, m_parent);
+    ReportPreview preview(output, *this, m_parent);
     preview.exec();
 }
 
-void QtUiServices::printReport(const ReportDocument &report)
+std::optional<PrintChoice> QtUiServices::printDialog(const PrintRequest &request, const PrintChoice &proposed)
 {
-    printReportWithDialog(report, m_parent);
+    QPrinter printer(QPrinter::HighResolution);
+    propose(printer, request, proposed);
+    QPrintDialog dialog(&printer, m_parent);
+    dialog.setMinMax(1, request.pageCount);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, request.currentPage > 0);
+    dialog.setOption(QAbstractPrintDialog::PrintCollateCopies);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return chosen(printer, proposed);
 }
 
 int QtUiServices::runDialog(QDialog &dialog)
@@ -133,25 +195,4 @@ int QtUiServices::runDialog(QDialog &dialog)
 void QtUiServices::runCommand(const std::function<void()> &command)
 {
     guarded(*this, command);
-}
-
-void QtUiServices::printChart(const std::function<void(QPainter &, const QRectF &)> &paint)
-{
-    if (QPrinterInfo::defaultPrinter().isNull())
-        throw Exception(QStringLiteral("\r\nNie ma drukarki, na której można wydrukować wykres."));
-    const WaitCursor wait;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageOrientation(QPageLayout::Landscape);
-    printer.setDocName(QStringLiteral("Wykres"));
-    QPainter painter;
-    if (!painter.begin(&printer))
-        throw Exception(QStringLiteral("\r\nNie można rozpocząć wydruku wykresu."));
-    try {
-        paint(painter, QRectF(0, 0, printer.width() - 1, printer.height() - 1));
-    } catch (...) {
-        printer.abort();
-        painter.end();
-        throw;
-    }
-    painter.end();
 }

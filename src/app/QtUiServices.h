@@ -18,9 +18,8 @@ public:
     void error(const QString &text) override;
     void openWithDesktop(const QString &path) override;
     std::optional<QString> saveFileName(const QString &caption, const QString &suggested, const QString &filter) override;
-    void previewReport(const ReportDocument &report) override;
-    void printReport(const ReportDocument &report) override;
-    void printChart(const std::function<void(QPainter &, const QRectF &)> &paint) override;
+    void previewReport(ReportOutput &output) override;
+    std::optional<PrintChoice> printDialog(const PrintRequest &request, const PrintChoice &proposed) override;
     int runDialog(QDialog &dialog) override;
     void runCommand(const std::function<void()> &command) override;
 

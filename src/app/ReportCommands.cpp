@@ -1,6 +1,7 @@
 #include "ReportCommands.h"
 
 #include "MainWindowControls.h"
+#include "ReportOutput.h"
 #include "UiServices.h"
 #include "report/ReportDocument.h"
 #include "session/Messages.h"
@@ -16,16 +17,16 @@ void ReportCommands::budujWydruk(bool preview, const QString &title, bool keepRe
 {
     if (!keepResult)
         m_runSelected();
-    const std::unique_ptr<ReportDocument> report = m_session.report(title);
+    ReportOutput output(m_session.report(title), title, m_session.catalogue().directory(), m_ui);
     // Columns are placed by their widths alone: what does not print as laid out is said before the
     // report is shown or printed.
-    const QStringList warnings = report->warnings();
+    const QStringList warnings = output.document().warnings();
     if (!warnings.isEmpty())
         m_ui.message(UiServices::Kind::Warning, warnings.join(QStringLiteral("\r\n")));
     if (preview)
-        m_ui.previewReport(*report);
+        m_ui.previewReport(output);
     else
-        m_ui.printReport(*report);
+        output.print();
 }
 
 void ReportCommands::reportSelected(bool preview)

@@ -1,82 +1,113 @@
 #include "ReportPreview.h"
 
 #include "Guard.h"
+#include "ReportOutput.h"
 #include "UiServices.h"
-#include "report/ReportDocument.h"
+#include "gridtools/WaitCursor.h"
 
+#include <QAbstractListModel>
 #include <QAction>
 #include <QApplication>
+#include <QCache>
 #include <QComboBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPainter>
-#include <QRegularExpression>
+#include <QLineEdit>
+#include <QListView>
 #include <QScreen>
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QSpinBox>
-#include <QStyle>
+#include <QSplitter>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <QWheelEvent>
+
+// The icons compiled into the library, for desktops whose theme lacks them.
+static void loadOwnIcons()
+{
+    Q_INIT_RESOURCE(icons);
+}
 
 namespace {
 
-constexpr double kMmPerInch = 25.4;
-constexpr int kPageGap = 12;
-const double kZooms[] = {0.5, 0.75, 1.0, 1.25, 1.5, 2.0, 3.0};
+const double kZooms[] = {0.25, 0.5, 0.75, 1.0, 1.25, 1.5, 2.0, 3.0, 4.0};
+constexpr int kThumbnailWidth = 120;
+// The thumbnails kept painted, in bytes.
+constexpr int kThumbnailBytes = 32 * 1024 * 1024;
 
-// The desktop theme's icon for a command, where the theme has one.
-QString themeIcon(QStyle::StandardPixmap icon)
+// The desktop theme's icon, or the program's own.
+QIcon themed(const char *name)
 {
-    switch (icon) {
-    case QStyle::SP_ArrowUp: return QStringLiteral("zoom-in");
-    case QStyle::SP_ArrowDown: return QStringLiteral("zoom-out");
-    case QStyle::SP_FileDialogDetailedView: return QStringLiteral("document-print");
-    case QStyle::SP_DialogSaveButton: return QStringLiteral("document-save-as");
-    default: return QString();
-    }
+    const QString icon = QString::fromLatin1(name);
+    return QIcon::fromTheme(icon, QIcon(QStringLiteral(":/icons/%1.svg").arg(icon)));
 }
 
-QString suggestedPdfName(const QString &title)
+QString withKeys(const QString &text, const QKeySequence &keys)
 {
-    QString name = title.trimmed();
-    name.replace(QRegularExpression(QStringLiteral(R"([/\\:*?"<>|])")), QStringLiteral("_"));
-    return (name.isEmpty() ? QStringLiteral("wydruk") : name) + QStringLiteral(".pdf");
+    return keys.isEmpty() ? text : QStringLiteral("%1 (%2)").arg(text, keys.toString(QKeySequence::NativeText));
+}
+
+QAction *command(QWidget *owner, const QString &text, const QKeySequence &keys)
+{
+    auto *action = new QAction(text, owner);
+    action->setShortcut(keys);
+    action->setToolTip(withKeys(text, keys));
+    owner->addAction(action);
+    return action;
 }
 
 } // namespace
 
-// The page on a grey desk, painted from the preview's image of it.
-class ReportPreview::PageView : public QWidget {
+// The pages as thumbnails, each painted when it first comes into view.
+class ReportPreview::Thumbnails : public QAbstractListModel {
 public:
-    explicit PageView(ReportPreview &preview) : m_preview(preview)
+    Thumbnails(const ReportDocument &report, QObject *parent)
+        : QAbstractListModel(parent), m_report(&report), m_images(kThumbnailBytes)
     {
-        setAutoFillBackground(true);
-        QPalette desk = palette();
-        desk.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
-        setPalette(desk);
     }
 
-protected:
-    void paintEvent(QPaintEvent *) override
+    void setReport(const ReportDocument &report)
     {
-        const QImage &image = m_preview.pageImage();
-        const QSizeF size = QSizeF(image.size()) / image.devicePixelRatio();
-        const QPointF at((width() - size.width()) / 2, kPageGap);
-        QPainter painter(this);
-        painter.fillRect(QRectF(at + QPointF(3, 3), size), QColor(0x50, 0x50, 0x50));
-        painter.drawImage(at, image);
+        beginResetModel();
+        m_report = &report;
+        m_images.clear();
+        endResetModel();
+    }
+
+    QSize iconSize() const
+    {
+        const QSizeF page = m_report->layout().pageSize();
+        return QSize(kThumbnailWidth, qRound(kThumbnailWidth * page.height() / page.width()));
+    }
+
+    int rowCount(const QModelIndex &parent) const override { return parent.isValid() ? 0 : m_report->pageCount(); }
+
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (role == Qt::DisplayRole)
+            return QString::number(index.row() + 1);
+        if (role == Qt::ToolTipRole)
+            return QStringLiteral("Strona %1").arg(index.row() + 1);
+        if (role != Qt::DecorationRole)
+            return {};
+        if (const QImage *image = m_images.object(index.row()))
+            return *image;
+        auto *image = new QImage(renderPage(*m_report, index.row(), kThumbnailWidth / m_report->layout().pageSize().width()));
+        const QImage shown = *image;
+        m_images.insert(index.row(), image, static_cast<int>(image->sizeInBytes()));
+        return shown;
     }
 
 private:
-    ReportPreview &m_preview;
+    const ReportDocument *m_report;
+    mutable QCache<int, QImage> m_images;
 };
 
-ReportPreview::ReportPreview(const ReportDocument &report, UiServices &ui, QWidget *parent)
-    : QDialog(parent), m_report(report), m_ui(ui)
+ReportPreview::ReportPreview(ReportOutput &output, UiServices &ui, QWidget *parent)
+    : QDialog(parent), m_output(output), m_ui(ui)
 {
+    loadOwnIcons();
+    const ReportDocument &report = output.document();
     setWindowTitle(QStringLiteral("Podgląd wydruku: %1").arg(report.title()));
     setWindowFlag(Qt::WindowMaximizeButtonHint);
     if (const QScreen *screen = QApplication::primaryScreen())
@@ -84,172 +115,328 @@ ReportPreview::ReportPreview(const ReportDocument &report, UiServices &ui, QWidg
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+
+    m_pages = new PreviewPages(report, this);
+    m_pages->setObjectName(QStringLiteral("pages"));
+    m_thumbnails = new Thumbnails(report, this);
+    m_thumbnailView = new QListView(this);
+    m_thumbnailView->setObjectName(QStringLiteral("thumbnails"));
+    m_thumbnailView->setViewMode(QListView::IconMode);
+    m_thumbnailView->setFlow(QListView::TopToBottom);
+    m_thumbnailView->setWrapping(false);
+    m_thumbnailView->setMovement(QListView::Static);
+    m_thumbnailView->setUniformItemSizes(true);
+    m_thumbnailView->setSpacing(6);
+    m_thumbnailView->setModel(m_thumbnails);
+    m_thumbnailView->setIconSize(m_thumbnails->iconSize());
+    m_thumbnailView->setFixedWidth(kThumbnailWidth + 48);
+    connect(m_thumbnailView, &QListView::clicked, this, [this](const QModelIndex &index) { showPage(index.row()); });
+
     buildToolBar();
-    m_scroll = new QScrollArea(this);
-    m_scroll->setObjectName(QStringLiteral("pages"));
-    m_view = new PageView(*this);
-    m_scroll->setWidget(m_view);
-    m_scroll->setAlignment(Qt::AlignHCenter);
-    m_scroll->viewport()->installEventFilter(this);
-    layout->addWidget(m_scroll, 1);
-    refresh();
+    auto *split = new QSplitter(this);
+    split->addWidget(m_thumbnailView);
+    split->addWidget(m_pages);
+    split->setStretchFactor(1, 1);
+    split->setCollapsible(1, false);
+    layout->addWidget(split, 1);
+    layout->addWidget(buildFindBar());
+
+    connect(m_pages, &PreviewPages::currentPageChanged, this, [this](int page) {
+        const QSignalBlocker block(m_pageBox);
+        m_pageBox->setValue(page + 1);
+        const QModelIndex index = m_thumbnails->index(page);
+        m_thumbnailView->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+        m_thumbnailView->scrollTo(index);
+    });
+    connect(m_pages, &PreviewPages::zoomChanged, this, &ReportPreview::showZoom);
+    m_thumbnailView->selectionModel()->setCurrentIndex(m_thumbnails->index(0), QItemSelectionModel::ClearAndSelect);
+    showZoom();
+    m_pages->setFocus();
 }
+
+ReportPreview::~ReportPreview() = default;
 
 void ReportPreview::buildToolBar()
 {
     auto *bar = new QToolBar(this);
     layout()->addWidget(bar);
-    const QStyle *s = style();
-    const auto action = [&](QStyle::StandardPixmap icon, const QString &text, const QKeySequence &keys, auto slot) {
-        QAction *a = bar->addAction(QIcon::fromTheme(themeIcon(icon), s->standardIcon(icon)), text);
-        a->setShortcut(keys);
-        a->setToolTip(keys.isEmpty() ? text : QStringLiteral("%1 (%2)").arg(text, keys.toString(QKeySequence::NativeText)));
+    const auto tool = [&](const char *icon, const QString &text, const QKeySequence &keys, auto slot) {
+        QAction *a = command(this, text, keys);
+        a->setIcon(themed(icon));
+        bar->addAction(a);
         connect(a, &QAction::triggered, this, slot);
         return a;
     };
-    action(QStyle::SP_MediaSkipBackward, QStringLiteral("Pierwsza strona"), QKeySequence(Qt::CTRL | Qt::Key_Home),
-           [this] { showPage(0); });
-    action(QStyle::SP_MediaSeekBackward, QStringLiteral("Poprzednia strona"), QKeySequence(Qt::Key_PageUp),
-           [this] { showPage(m_page - 1); });
+    QAction *panel = tool("view-sidetree", QStringLiteral("Miniatury stron"), QKeySequence(Qt::CTRL | Qt::Key_M),
+                          [this](bool shown) { m_thumbnailView->setVisible(shown); });
+    panel->setCheckable(true);
+    panel->setChecked(true);
+    bar->addSeparator();
+    tool("go-first", QStringLiteral("Pierwsza strona"), QKeySequence(Qt::CTRL | Qt::Key_Home), [this] { showPage(0); });
+    tool("go-previous", QStringLiteral("Poprzednia strona"), QKeySequence(Qt::CTRL | Qt::Key_PageUp),
+         [this] { showPage(page() - 1); });
     m_pageBox = new QSpinBox(bar);
     m_pageBox->setObjectName(QStringLiteral("pageBox"));
-    m_pageBox->setRange(1, m_report.pageCount());
+    m_pageBox->setRange(1, m_output.document().pageCount());
     m_pageBox->setKeyboardTracking(false);
+    m_pageBox->setToolTip(QStringLiteral("Numer strony"));
     bar->addWidget(m_pageBox);
     connect(m_pageBox, &QSpinBox::valueChanged, this, [this](int value) { showPage(value - 1); });
-    m_pageCount = new QLabel(QStringLiteral(" z %1 ").arg(m_report.pageCount()), bar);
+    m_pageCount = new QLabel(QStringLiteral(" z %1 ").arg(m_output.document().pageCount()), bar);
     bar->addWidget(m_pageCount);
-    action(QStyle::SP_MediaSeekForward, QStringLiteral("Następna strona"), QKeySequence(Qt::Key_PageDown),
-           [this] { showPage(m_page + 1); });
-    action(QStyle::SP_MediaSkipForward, QStringLiteral("Ostatnia strona"), QKeySequence(Qt::CTRL | Qt::Key_End),
-           [this] { showPage(m_report.pageCount() - 1); });
+    tool("go-next", QStringLiteral("Następna strona"), QKeySequence(Qt::CTRL | Qt::Key_PageDown),
+         [this] { showPage(page() + 1); });
+    tool("go-last", QStringLiteral("Ostatnia strona"), QKeySequence(Qt::CTRL | Qt::Key_End),
+         [this] { showPage(m_output.document().pageCount() - 1); });
+    // PageUp and PageDown move by screens, wherever the focus is.
+    connect(command(this, QStringLiteral("Ekran w górę"), QKeySequence(Qt::Key_PageUp)), &QAction::triggered, this,
+            [this] { m_pages->scrollScreen(-1); });
+    connect(command(this, QStringLiteral("Ekran w dół"), QKeySequence(Qt::Key_PageDown)), &QAction::triggered, this,
+            [this] { m_pages->scrollScreen(1); });
     bar->addSeparator();
+    tool("zoom-out", QStringLiteral("Pomniejsz"), QKeySequence::ZoomOut, [this] { zoomStep(-1); });
     m_zoomBox = new QComboBox(bar);
     m_zoomBox->setObjectName(QStringLiteral("zoomBox"));
-    m_zoomBox->addItem(QStringLiteral("Szerokość strony"), -1.0);
-    m_zoomBox->addItem(QStringLiteral("Cała strona"), 0.0);
+    m_zoomBox->setEditable(true);
+    m_zoomBox->setInsertPolicy(QComboBox::NoInsert);
+    m_zoomBox->setToolTip(QStringLiteral("Widok i powiększenie"));
+    m_zoomBox->addItem(themed("zoom-fit-width"), QStringLiteral("Szerokość strony"), QVariant::fromValue(View::PageWidth));
+    m_zoomBox->addItem(themed("zoom-fit-best"), QStringLiteral("Cała strona"), QVariant::fromValue(View::WholePage));
+    m_zoomBox->addItem(themed("view-pages-facing"), QStringLiteral("Dwie strony"), QVariant::fromValue(View::TwoPages));
     for (const double zoom : kZooms)
         m_zoomBox->addItem(QStringLiteral("%1%").arg(qRound(zoom * 100)), zoom);
+    m_zoomBox->setMinimumContentsLength(14);
     bar->addWidget(m_zoomBox);
-    connect(m_zoomBox, &QComboBox::activated, this, [this](int index) { setZoom(m_zoomBox->itemData(index).toDouble()); });
-    action(QStyle::SP_ArrowUp, QStringLiteral("Powiększ"), QKeySequence::ZoomIn, [this] {
-        const double now = m_zoom > 0 ? m_zoom : pixelsPerMm() / (logicalDpiX() / kMmPerInch);
-        for (const double zoom : kZooms) {
-            if (zoom > now + 1e-6)
-                return setZoom(zoom);
-        }
-    });
-    action(QStyle::SP_ArrowDown, QStringLiteral("Pomniejsz"), QKeySequence::ZoomOut, [this] {
-        const double now = m_zoom > 0 ? m_zoom : pixelsPerMm() / (logicalDpiX() / kMmPerInch);
-        for (auto it = std::rbegin(kZooms); it != std::rend(kZooms); ++it) {
-            if (*it < now - 1e-6)
-                return setZoom(*it);
-        }
-    });
+    connect(m_zoomBox, &QComboBox::textActivated, this, &ReportPreview::zoomTyped);
+    tool("zoom-in", QStringLiteral("Powiększ"), QKeySequence::ZoomIn, [this] { zoomStep(1); });
     bar->addSeparator();
+    tool("edit-find", QStringLiteral("Znajdź"), QKeySequence::Find, [this] { showFindBar(); });
     // The commands that end the preview's work carry their names beside their pictures.
-    for (QAction *a : {action(QStyle::SP_FileDialogDetailedView, QStringLiteral("Drukuj"), QKeySequence::Print,
-                              [this] { guarded(m_ui, [this] { printReport(); }); }),
-                       action(QStyle::SP_DialogSaveButton, QStringLiteral("Zapisz jako PDF"), QKeySequence::Save,
-                              [this] { guarded(m_ui, [this] { savePdf(); }); }),
-                       action(QStyle::SP_DialogCloseButton, QStringLiteral("Zamknij"), QKeySequence(), [this] { accept(); })}) {
+    for (QAction *a : {tool("document-print", QStringLiteral("Drukuj"), QKeySequence::Print,
+                            [this] { guarded(m_ui, [this] { printReport(); }); }),
+                       tool("document-save-as", QStringLiteral("Zapisz jako PDF"), QKeySequence::Save,
+                            [this] { guarded(m_ui, [this] { save(); }); }),
+                       tool("window-close", QStringLiteral("Zamknij"), QKeySequence(), [this] { accept(); })}) {
         if (auto *button = qobject_cast<QToolButton *>(bar->widgetForAction(a)))
             button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     }
 }
 
+QWidget *ReportPreview::buildFindBar()
+{
+    m_findBar = new QWidget(this);
+    m_findBar->setObjectName(QStringLiteral("findBar"));
+    auto *row = new QHBoxLayout(m_findBar);
+    row->setContentsMargins(6, 3, 6, 3);
+    row->addWidget(new QLabel(QStringLiteral("Znajdź:"), m_findBar));
+    m_findText = new QLineEdit(m_findBar);
+    m_findText->setObjectName(QStringLiteral("findText"));
+    m_findText->setPlaceholderText(QStringLiteral("Tekst w komórkach wydruku"));
+    m_findText->setClearButtonEnabled(true);
+    m_findText->setMaximumWidth(320);
+    m_findText->installEventFilter(this);
+    row->addWidget(m_findText, 1);
+    const auto button = [&](const char *icon, const QString &text, const QKeySequence &keys, int step) {
+        QAction *a = command(this, text, keys);
+        a->setIcon(themed(icon));
+        connect(a, &QAction::triggered, this, [this, step] { find(m_findText->text(), step); });
+        auto *b = new QToolButton(m_findBar);
+        b->setDefaultAction(a);
+        row->addWidget(b);
+    };
+    button("go-up", QStringLiteral("Poprzednie"), QKeySequence::FindPrevious, -1);
+    button("go-down", QStringLiteral("Następne"), QKeySequence::FindNext, 1);
+    m_findCount = new QLabel(m_findBar);
+    m_findCount->setObjectName(QStringLiteral("findCount"));
+    row->addWidget(m_findCount);
+    row->addStretch(1);
+    auto *close = new QToolButton(m_findBar);
+    close->setIcon(themed("window-close"));
+    close->setToolTip(QStringLiteral("Zamknij wyszukiwanie (Esc)"));
+    close->setAutoRaise(true);
+    connect(close, &QToolButton::clicked, m_findBar, &QWidget::hide);
+    row->addWidget(close);
+    m_findBar->hide();
+    return m_findBar;
+}
+
+void ReportPreview::showFindBar()
+{
+    m_findBar->show();
+    m_findText->setFocus();
+    m_findText->selectAll();
+}
+
+int ReportPreview::page() const
+{
+    return m_pages->currentPage();
+}
+
 void ReportPreview::showPage(int page)
 {
-    page = std::clamp(page, 0, m_report.pageCount() - 1);
-    if (page == m_page && !m_image.isNull())
-        return;
-    m_page = page;
-    refresh();
-    m_scroll->verticalScrollBar()->setValue(0);
+    m_pages->showPage(page);
+}
+
+ReportPreview::View ReportPreview::view() const
+{
+    switch (m_pages->fit()) {
+    case PreviewPages::Fit::PageWidth: return View::PageWidth;
+    case PreviewPages::Fit::WholePage: return View::WholePage;
+    case PreviewPages::Fit::TwoPages: return View::TwoPages;
+    case PreviewPages::Fit::None: break;
+    }
+    return View::Zoom;
+}
+
+void ReportPreview::setView(View view)
+{
+    switch (view) {
+    case View::PageWidth: return m_pages->setFit(PreviewPages::Fit::PageWidth);
+    case View::WholePage: return m_pages->setFit(PreviewPages::Fit::WholePage);
+    case View::TwoPages: return m_pages->setFit(PreviewPages::Fit::TwoPages);
+    case View::Zoom: return m_pages->setZoom(m_pages->zoom());
+    }
 }
 
 void ReportPreview::setZoom(double zoom)
 {
-    m_zoom = zoom;
-    const int index = m_zoomBox->findData(zoom);
-    if (index >= 0)
-        m_zoomBox->setCurrentIndex(index);
-    refresh();
+    m_pages->setZoom(zoom);
 }
 
-double ReportPreview::pixelsPerMm() const
+double ReportPreview::zoom() const
 {
-    const QSizeF page = m_report.pageLayout().fullRect(QPageLayout::Millimeter).size();
-    const QSize room = m_scroll->viewport()->size() - QSize(2 * kPageGap, 2 * kPageGap);
-    if (m_zoom == 0)
-        return std::max(0.5, std::min(room.width() / page.width(), room.height() / page.height()));
-    if (m_zoom < 0)
-        return std::max(0.5, room.width() / page.width());
-    return m_zoom * logicalDpiX() / kMmPerInch;
+    return m_pages->zoom();
 }
 
-const QImage &ReportPreview::pageImage()
+void ReportPreview::showZoom()
 {
-    if (!m_image.isNull())
-        return m_image;
-    // The page is painted at the screen's own pixels, so that it is sharp on a high-DPI screen.
-    const qreal ratio = devicePixelRatioF();
-    const double perMm = pixelsPerMm() * ratio;
-    const QPageLayout layout = m_report.pageLayout();
-    const QSizeF page = layout.fullRect(QPageLayout::Millimeter).size();
-    m_image = QImage(QSize(qRound(page.width() * perMm), qRound(page.height() * perMm)), QImage::Format_RGB32);
-    m_image.setDotsPerMeterX(qRound(perMm * 1000));
-    m_image.setDotsPerMeterY(qRound(perMm * 1000));
-    m_image.fill(Qt::white);
-    {
-        QPainter painter(&m_image);
-        painter.setRenderHint(QPainter::TextAntialiasing);
-        const QMarginsF margins = layout.margins(QPageLayout::Millimeter);
-        painter.translate(margins.left() * perMm, margins.top() * perMm);
-        m_report.paintPage(painter, m_page);
+    const QSignalBlocker block(m_zoomBox);
+    const View shown = view();
+    if (shown != View::Zoom)
+        m_zoomBox->setCurrentIndex(m_zoomBox->findData(QVariant::fromValue(shown)));
+    else
+        m_zoomBox->setEditText(QStringLiteral("%1%").arg(qRound(zoom() * 100)));
+}
+
+void ReportPreview::zoomStep(int direction)
+{
+    const double now = zoom();
+    if (direction > 0) {
+        const auto next = std::find_if(std::begin(kZooms), std::end(kZooms), [now](double z) { return z > now + 1e-3; });
+        setZoom(next != std::end(kZooms) ? *next : PreviewPages::kMaxZoom);
+    } else {
+        const auto next = std::find_if(std::rbegin(kZooms), std::rend(kZooms), [now](double z) { return z < now - 1e-3; });
+        setZoom(next != std::rend(kZooms) ? *next : PreviewPages::kMinZoom);
     }
-    m_image.setDevicePixelRatio(ratio);
-    return m_image;
 }
 
-void ReportPreview::refresh()
+void ReportPreview::zoomTyped(const QString &text)
 {
-    m_image = QImage();
-    const QSizeF size = QSizeF(pageImage().size()) / m_image.devicePixelRatio();
-    m_view->setFixedSize(std::max(qRound(size.width()) + 2 * kPageGap, m_scroll->viewport()->width()),
-                         qRound(size.height()) + 2 * kPageGap);
-    const QSignalBlocker block(m_pageBox);
-    m_pageBox->setValue(m_page + 1);
-    m_view->update();
+    const int item = m_zoomBox->findText(text);
+    const QVariant data = item >= 0 ? m_zoomBox->itemData(item) : QVariant();
+    if (data.userType() == qMetaTypeId<View>())
+        return setView(data.value<View>());
+    // A percentage typed in: "150", "150%" or "150 %".
+    QString digits = text;
+    digits.remove(QLatin1Char('%')).remove(QLatin1Char(' '));
+    bool number = false;
+    const double percent = digits.toDouble(&number);
+    if (number && percent > 0)
+        setZoom(percent / 100);
+    else
+        showZoom();
 }
 
-bool ReportPreview::eventFilter(QObject *watched, QEvent *event)
+void ReportPreview::findNext(const QString &text)
 {
-    // A page fitted to the window follows the room it has.
-    if (watched == m_scroll->viewport() && event->type() == QEvent::Resize && m_zoom <= 0)
-        refresh();
-    // Ctrl and the wheel zoom, as in every viewer.
-    if (watched == m_scroll->viewport() && event->type() == QEvent::Wheel) {
-        auto *wheel = static_cast<QWheelEvent *>(event);
-        if (wheel->modifiers() & Qt::ControlModifier) {
-            const double now = pixelsPerMm() / (logicalDpiX() / kMmPerInch);
-            setZoom(std::clamp(now * (wheel->angleDelta().y() > 0 ? 1.25 : 0.8), 0.25, 4.0));
-            return true;
+    find(text, 1);
+}
+
+void ReportPreview::findPrevious(const QString &text)
+{
+    find(text, -1);
+}
+
+void ReportPreview::find(const QString &text, int step)
+{
+    if (text != m_found) {
+        m_found = text;
+        std::vector<ReportMatch> matches;
+        {
+            const WaitCursor wait;
+            matches = m_output.document().find(text);
         }
+        // The first match from the page in view on, going forward; the last before it, going back.
+        const auto from = std::lower_bound(matches.begin(), matches.end(), page(),
+                                           [](const ReportMatch &m, int p) { return m.page < p; });
+        const int at = static_cast<int>(from - matches.begin());
+        const int count = static_cast<int>(matches.size());
+        m_match = count == 0 ? -1 : step > 0 ? at % count : (at + count - 1) % count;
+        m_pages->setMatches(std::move(matches));
+    } else if (matchCount() > 0) {
+        m_match = (m_match + step + matchCount()) % matchCount();
     }
-    return QDialog::eventFilter(watched, event);
+    showMatch();
+}
+
+void ReportPreview::showMatch()
+{
+    m_pages->setCurrentMatch(m_match);
+    if (m_found.isEmpty())
+        m_findCount->clear();
+    else if (m_match < 0)
+        m_findCount->setText(QStringLiteral("Nie znaleziono"));
+    else
+        m_findCount->setText(QStringLiteral("%1 z %2").arg(m_match + 1).arg(matchCount()));
 }
 
 void ReportPreview::printReport()
 {
-    m_ui.printReport(m_report);
+    const ReportDocument *before = &m_output.document();
+    m_output.print(page());
+    if (&m_output.document() != before)
+        reportChanged();
 }
 
-void ReportPreview::savePdf()
+void ReportPreview::save()
 {
-    const std::optional<QString> path = m_ui.saveFileName(QStringLiteral("Zapisz wydruk jako PDF"),
-                                                          suggestedPdfName(m_report.title()),
-                                                          QStringLiteral("Dokumenty PDF (*.pdf)"));
-    if (path)
-        m_report.writePdf(*path);
+    m_output.save(page());
+}
+
+void ReportPreview::reportChanged()
+{
+    // Laid out again on other paper: the same records stay in view, the matches are found anew.
+    const ReportDocument &report = m_output.document();
+    m_pages->setReport(report);
+    m_thumbnails->setReport(report);
+    m_thumbnailView->setIconSize(m_thumbnails->iconSize());
+    {
+        const QSignalBlocker block(m_pageBox);
+        m_pageBox->setRange(1, report.pageCount());
+        m_pageBox->setValue(page() + 1);
+    }
+    m_pageCount->setText(QStringLiteral(" z %1 ").arg(report.pageCount()));
+    const QString found = m_found;
+    m_found.clear();
+    m_match = -1;
+    if (!found.isEmpty())
+        find(found, 1);
+}
+
+bool ReportPreview::eventFilter(QObject *watched, QEvent *event)
+{
+    // In the find box Enter finds the next match, Shift+Enter the previous, Esc closes the bar.
+    if (watched == m_findText && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            find(m_findText->text(), key->modifiers() & Qt::ShiftModifier ? -1 : 1);
+            return true;
+        }
+        if (key->key() == Qt::Key_Escape) {
+            m_findBar->hide();
+            m_pages->setFocus();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }

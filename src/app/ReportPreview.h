@@ -1,51 +1,78 @@
 #pragma once
 
-#include <QDialog>
-#include <QImage>
+#include "PreviewPages.h"
 
+#include <QDialog>
+
+class QAction;
 class QComboBox;
 class QLabel;
-class QScrollArea;
+class QLineEdit;
+class QListView;
 class QSpinBox;
-class ReportDocument;
+class ReportOutput;
 class UiServices;
 
-// The print preview of a report: one page at a time, painted only when shown, so that a report of
-// thousands of pages opens at once; page navigation, zoom, printing and saving as PDF. Printing
-// and the file name for the PDF go through the UI services.
+// The print preview of a report, as office programs show one: the pages one below another,
+// thumbnails of them in a side panel, the view of a page's width, of a whole page, of two pages
+// or a zoom from 25 % to 400 %, find with its matches marked, printing and saving. Only the pages
+// and thumbnails in view are painted, so that a report of thousands of pages opens at once.
+// Every dialog goes through the UI services.
 class ReportPreview : public QDialog {
     Q_OBJECT
 public:
-    ReportPreview(const ReportDocument &report, UiServices &ui, QWidget *parent = nullptr);
+    enum class View { PageWidth, WholePage, TwoPages, Zoom };
+    Q_ENUM(View)
 
-    int page() const { return m_page; }
+    ReportPreview(ReportOutput &output, UiServices &ui, QWidget *parent = nullptr);
+    ~ReportPreview() override;
+
+    // The page in view, counted from 0.
+    int page() const;
     void showPage(int page);
-    // Zoom as a share of the page's real size; 0 fits the whole page, -1 the page's width.
+    View view() const;
+    void setView(View view);
+    // The pages at a share of their real size, from 0.25 to 4.
     void setZoom(double zoom);
-    double zoom() const { return m_zoom; }
-    // The page as shown, painted at the current zoom.
-    const QImage &pageImage();
+    // The share of the real size the pages are shown at.
+    double zoom() const;
+    PreviewPages &pages() { return *m_pages; }
+
+    // Find: the text looked for in the report's cells, the first match from the page in view on
+    // made current; again with the same text, the next one (or the previous one), round the end.
+    void findNext(const QString &text);
+    void findPrevious(const QString &text);
+    int matchCount() const { return static_cast<int>(m_pages->matches().size()); }
+    // The current match, counted from 0; -1: none.
+    int currentMatch() const { return m_match; }
 
     void printReport();
-    void savePdf();
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
+    void save();
 
 private:
-    class PageView;
+    class Thumbnails;
     void buildToolBar();
-    void refresh();
-    double pixelsPerMm() const;
+    QWidget *buildFindBar();
+    void showFindBar();
+    void find(const QString &text, int step);
+    void showMatch();
+    void reportChanged();
+    void showZoom();
+    void zoomStep(int direction);
+    void zoomTyped(const QString &text);
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
-    const ReportDocument &m_report;
+    ReportOutput &m_output;
     UiServices &m_ui;
-    PageView *m_view = nullptr;
-    QScrollArea *m_scroll = nullptr;
+    PreviewPages *m_pages = nullptr;
+    QListView *m_thumbnailView = nullptr;
+    Thumbnails *m_thumbnails = nullptr;
     QSpinBox *m_pageBox = nullptr;
     QLabel *m_pageCount = nullptr;
     QComboBox *m_zoomBox = nullptr;
-    QImage m_image;
-    int m_page = 0;
-    double m_zoom = -1;
+    QWidget *m_findBar = nullptr;
+    QLineEdit *m_findText = nullptr;
+    QLabel *m_findCount = nullptr;
+    QString m_found; // the text the matches are of
+    int m_match = -1;
 };

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -398,8 +399,21 @@ void TFrmChart::Button1Click()
 
 void TFrmChart::PrintBtnClick()
 {
+    // The same print dialog as a report's: landscape at first, the file proposed in the folder
+    // the window works in (the catalogue's).
+    PrintChoice proposed;
+    proposed.orientation = QPageLayout::Landscape;
+    proposed.file = QDir::current().filePath(QStringLiteral("Wykres.pdf"));
+    const std::optional<PrintChoice> choice = m_ui.printDialog({QStringLiteral("Wykres"), 1, 0}, proposed);
+    if (!choice)
+        return;
+    const QPageLayout page(QPageSize(choice->paper), choice->orientation, QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
     const ChartView view(m_data, m_options, m_axes);
-    m_ui.printChart([view](QPainter &painter, const QRectF &page) { view.paint(painter, page); });
+    printPages(*choice, page, QStringLiteral("Wykres"), printOrder(0, 0, choice->copies, choice->collate),
+               [&view](QPainter &painter, int) {
+                   const QPaintDevice &device = *painter.device();
+                   view.paint(painter, QRectF(0, 0, device.width() - 1, device.height() - 1));
+               });
 }
 
 void TFrmChart::ExitBtnClick()

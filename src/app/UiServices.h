@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Printing.h"
 #include "gridtools/GridToolUi.h"
 
 #include <QDate>
@@ -7,10 +8,7 @@
 #include <functional>
 #include <optional>
 
-class QPainter;
-class QRectF;
-
-class ReportDocument;
+class ReportOutput;
 
 // Every modal interaction of the windows: message boxes, questions, the one-line input box, the
 // date dialog, the standard error box and the desktop shell. The program shows real dialogs;
@@ -36,16 +34,16 @@ public:
     virtual void error(const QString &text) = 0;
     // Hands a file to the desktop's viewer; nothing is shown when nothing opens it.
     virtual void openWithDesktop(const QString &path) = 0;
-    // The file dialog for a new file: the caption, the suggested name and the filter
-    // ("Dokumenty PDF (*.pdf)"); nothing when cancelled.
+    // The file dialog for a new file: the caption, the suggested path and the filters
+    // ("Dokumenty PDF (*.pdf)", several separated by ";;"); the name chosen has the extension of
+    // the filter chosen; nothing when cancelled.
     virtual std::optional<QString> saveFileName(const QString &caption, const QString &suggested, const QString &filter) = 0;
-    // The print preview of a report (zoom, page navigation, printing, saving as PDF); returns when
+    // The print preview of a report (pages, zoom, thumbnails, find, printing, saving); returns when
     // it has been closed.
-    virtual void previewReport(const ReportDocument &report) = 0;
-    // The print dialog, then the report printed on the printer chosen; nothing when cancelled.
-    virtual void printReport(const ReportDocument &report) = 0;
-    // Prints one landscape page on the default printer: paint draws into the page's rectangle.
-    virtual void printChart(const std::function<void(QPainter &, const QRectF &)> &paint) = 0;
+    virtual void previewReport(ReportOutput &output) = 0;
+    // The print dialog: printer or PDF file, pages, copies, collation, paper and orientation, the
+    // proposal chosen at first; nothing when cancelled.
+    virtual std::optional<PrintChoice> printDialog(const PrintRequest &request, const PrintChoice &proposed) = 0;
 };
 
 QString captionOf(UiServices::Kind kind);

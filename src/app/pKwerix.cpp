@@ -4,6 +4,7 @@
 #include "catalogue/CatalogueLocation.h"
 #include "fKwerix.h"
 #include "platform/FileAccess.h"
+#include "platform/QtTranslations.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -49,6 +50,7 @@ int main(int argc, char *argv[])
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kwerix"));
+    loadQtTranslations(app);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/kwerix.svg")));
     QApplication::setDesktopFileName(QStringLiteral("kwerix"));
     QtUiServices ui;

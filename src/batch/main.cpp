@@ -4,6 +4,7 @@
 #include "export/XlsToCsv.h"
 #include "platform/Errors.h"
 #include "platform/FileAccess.h"
+#include "platform/QtTranslations.h"
 #include "xls/Workbook.h"
 
 #include <QGuiApplication>
@@ -127,6 +128,7 @@ int main(int argc, char *argv[])
     const std::unique_ptr<QCoreApplication> app =
         paints ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Kwerix"));
+    loadQtTranslations(*app);
     QStringList args = QCoreApplication::arguments().mid(1);
     std::optional<QString> catalogue;
     try {

@@ -1,6 +1,7 @@
 #include "ReportDocument.h"
 
 #include "db/DataSet.h"
+#include "PagedOutput.h"
 #include "platform/Errors.h"
 #include "platform/FileAccess.h"
 #include "platform/Numbers.h"
@@ -12,7 +13,6 @@
 #include <QImage>
 #include <QPagedPaintDevice>
 #include <QPainter>
-#include <QPdfWriter>
 
 #include <cmath>
 
@@ -49,9 +49,17 @@ QString ReportDocument::title() const
     return m_layout.pageHeader.controls.empty() ? QString() : m_layout.pageHeader.controls.front().text;
 }
 
+ReportDocument ReportDocument::onPaper(QPageSize::PageSizeId paper, QPageLayout::Orientation orientation) const
+{
+    ReportLayout layout = m_layout;
+    layout.paper = paper;
+    layout.portrait = orientation == QPageLayout::Portrait;
+    return ReportDocument(std::move(layout), m_data, m_printedAt);
+}
+
 QPageLayout ReportDocument::pageLayout() const
 {
-    return QPageLayout(QPageSize(QPageSize::A4), m_layout.portrait ? QPageLayout::Portrait : QPageLayout::Landscape,
+    return QPageLayout(QPageSize(m_layout.paper), m_layout.portrait ? QPageLayout::Portrait : QPageLayout::Landscape,
                        QMarginsF(ReportLayout::kMargin, ReportLayout::kMargin, ReportLayout::kMargin, ReportLayout::kMargin),
                        QPageLayout::Millimeter);
 }
@@ -182,26 +190,87 @@ void ReportDocument::paginate()
         ++m_pages;
 }
 
-void ReportDocument::print(QPagedPaintDevice &device, int first, int last) const
+int ReportDocument::pageOfRecord(int record) const
+{
+    if (record >= m_data.recordCount())
+        return m_pages - 1;
+    return std::max(0, record) / m_rowsPerPage;
+}
+
+int ReportDocument::firstRecordOn(int page) const
+{
+    return std::min(m_data.recordCount(), std::clamp(page, 0, m_pages - 1) * m_rowsPerPage);
+}
+
+double ReportDocument::rowTop(int page, int record) const
+{
+    return m_pageHeaderHeight + m_layout.columnHeader.height + (record - page * m_rowsPerPage) * m_layout.detail.height;
+}
+
+std::vector<ReportMatch> ReportDocument::find(const QString &text) const
+{
+    std::vector<ReportMatch> matches;
+    if (text.isEmpty())
+        return matches;
+    const auto look = [&](const ReportBand &band, ReportControl::Kind kind, int page, qsizetype row, int record) {
+        for (size_t i = 0; i < band.controls.size(); ++i) {
+            const ReportControl &control = band.controls[i];
+            if (control.kind == kind && roomOf(control) > 0
+                && textOf(control, page, row, record).contains(text, Qt::CaseInsensitive))
+                matches.push_back({page, record, static_cast<int>(i)});
+        }
+    };
+    for (int record = 0; record < m_data.recordCount(); ++record)
+        look(m_layout.detail, ReportControl::Kind::DataField, pageOfRecord(record), m_data.rowOf(record), record);
+    look(m_layout.summary, ReportControl::Kind::Sum, m_pages - 1, -1, -1);
+    return matches;
+}
+
+QRectF ReportDocument::matchRect(const ReportMatch &match) const
+{
+    const bool sum = match.record < 0;
+    const ReportBand &band = sum ? m_layout.summary : m_layout.detail;
+    const ReportControl &control = band.controls.at(static_cast<size_t>(match.control));
+    // The summary follows the last page's rows, when it has any.
+    const double top = rowTop(match.page, sum ? std::max(match.page * m_rowsPerPage, m_data.recordCount()) : match.record);
+    return QRectF(control.rect.left(), top + control.rect.top(), roomOf(control), band.height - control.rect.top());
+}
+
+std::vector<int> ReportDocument::pages(int first, int last) const
 {
     if (last < 0 || last >= m_pages)
         last = m_pages - 1;
-    QPainter painter(&device);
-    for (int page = std::max(0, first); page <= last; ++page) {
-        if (page > first)
-            device.newPage();
-        paintPage(painter, page);
-    }
+    return printOrder(std::max(0, first), last, 1, true);
+}
+
+void ReportDocument::print(QPagedPaintDevice &device, int first, int last) const
+{
+    paintPages(device, pages(first, last), [this](QPainter &painter, int page) { paintPage(painter, page); });
 }
 
 void ReportDocument::writePdf(const QString &path, int first, int last) const
 {
+    writePdfPages(path, title(), pageLayout(), pages(first, last),
+                  [this](QPainter &painter, int page) { paintPage(painter, page); });
+}
+
+void ReportDocument::writePng(const QString &path, int page, int dotsPerInch) const
+{
+    const QSizeF size = m_layout.pageSize();
+    const double perMm = dotsPerInch / kMmPerInch;
+    QImage image(QSize(qRound(size.width() * perMm), qRound(size.height() * perMm)), QImage::Format_RGB32);
+    image.setDotsPerMeterX(qRound(perMm * 1000));
+    image.setDotsPerMeterY(qRound(perMm * 1000));
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        painter.translate(ReportLayout::kMargin * perMm, ReportLayout::kMargin * perMm);
+        paintPage(painter, std::clamp(page, 0, m_pages - 1));
+    }
     fileaccess::writeThroughTemporary(path, [&](fileaccess::TemporaryFile &file) {
-        QPdfWriter writer(&file);
-        writer.setCreator(QStringLiteral("Kwerix"));
-        writer.setTitle(title());
-        writer.setPageLayout(pageLayout());
-        print(writer, first, last);
+        if (!image.save(&file, "PNG"))
+            throw EFCreateError(path, file.errorString());
     });
 }
 

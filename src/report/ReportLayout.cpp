@@ -97,14 +97,20 @@ bool ReportControl::operator==(const ReportControl &o) const
         && wordWrap == o.wordWrap && opaque == o.opaque && whole == o.whole;
 }
 
+QSizeF ReportLayout::pageSize() const
+{
+    const QSizeF size = QPageSize(paper).size(QPageSize::Millimeter);
+    return portrait ? size : size.transposed();
+}
+
 double ReportLayout::printableWidth() const
 {
-    return (portrait ? kPageWidth : kPageHeight) - 2 * kMargin;
+    return pageSize().width() - 2 * kMargin;
 }
 
 double ReportLayout::printableHeight() const
 {
-    return (portrait ? kPageHeight : kPageWidth) - 2 * kMargin;
+    return pageSize().height() - 2 * kMargin;
 }
 
 const ReportBand &ReportLayout::band(ReportBand::Kind kind) const

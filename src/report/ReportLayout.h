@@ -3,6 +3,7 @@
 #include "catalogue/QueryCatalogue.h"
 #include "db/FieldType.h"
 
+#include <QPageSize>
 #include <QRectF>
 #include <QString>
 #include <optional>
@@ -55,15 +56,18 @@ struct ReportBand {
     std::vector<ReportControl> controls;
 };
 
-// A tabular report as the builder lays it out: A4 with margins of 10 mm, a page header, a column
-// header repeated on every page, one detail band per record and a summary after the last one.
+// A tabular report as the builder lays it out: A4 (or the paper chosen for printing) with margins
+// of 10 mm, a page header, a column header repeated on every page, one detail band per record and
+// a summary after the last one.
 struct ReportLayout {
     static constexpr double kMargin = 10;
-    static constexpr double kPageWidth = 210, kPageHeight = 297;
 
     bool portrait = false;
+    QPageSize::PageSizeId paper = QPageSize::A4;
     ReportBand pageHeader, columnHeader, detail, summary;
 
+    // The page's width and height in millimetres, turned as the orientation says.
+    QSizeF pageSize() const;
     // The printable width and height, between the margins.
     double printableWidth() const;
     double printableHeight() const;

@@ -11,6 +11,7 @@
 #include "query/HistoryLog.h"
 #include "query/NumberText.h"
 #include "query/RunState.h"
+#include "report/PrintSettings.h"
 #include "report/ReportDocument.h"
 #include "xls/Workbook.h"
 
@@ -110,6 +111,8 @@ std::unique_ptr<ReportDocument> Session::report(const QString &title)
     const std::vector<FieldDef> fields = m_result->fieldDefs();
     ReportLayout layout = layOutReport(fields, readReportSettings(*m_catalogue, title, fields), caption,
                                        m_runState->summary());
+    // Laid out for the paper it was last printed on.
+    layout.paper = PrintSettingsFile(m_catalogue->directory()).read(title).paper;
     return std::make_unique<ReportDocument>(std::move(layout), *m_result, now());
 }
 

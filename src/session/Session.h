@@ -64,7 +64,8 @@ public:
     // extension; the result is closed after a completed export and stays open after a failed one.
     void dajPlik(QString name);
     // The report of the open result under the title's print layout (budujWydruk without its run
-    // and its output): the title's date markers replaced, the parameter summary of the last run.
+    // and its output): the title's date markers replaced, the parameter summary of the last run,
+    // on the paper the title was last printed on.
     // When the result is not open, the message and EAbort.
     std::unique_ptr<ReportDocument> report(const QString &title);
 

@@ -2,6 +2,7 @@
 
 #include "../gridtools/DialogScript.h"
 #include "app/Guard.h"
+#include "app/ReportOutput.h"
 #include "app/UiServices.h"
 #include "report/ReportDocument.h"
 
@@ -24,8 +25,16 @@ public:
     std::deque<std::optional<QString>> inputs;
     std::deque<std::optional<QDate>> dates;
     QStringList opened;
-    // Where a previewed or printed report is written as PDF, when set.
+    QString saveFilter;
+    // Where a previewed or printed report is written as PDF, when set: the print dialog, when its
+    // script is empty, chooses that file.
     QString reportPdf;
+    // The answers of the print dialog, and what it was last asked and proposed.
+    std::deque<std::optional<PrintChoice>> prints;
+    PrintRequest printRequest;
+    PrintChoice printProposal;
+    // What the preview does while it is open, when set.
+    std::function<void(ReportOutput &)> previewing;
     DialogScript dialogs;
 
     void message(Kind kind, const QString &text) override { shown.push_back({captionOf(kind), captionOf(kind), text}); }
@@ -51,16 +60,34 @@ public:
     }
     void error(const QString &text) override { shown.push_back({QStringLiteral("error"), QString(), text}); }
     void openWithDesktop(const QString &path) override { opened.append(path); }
-    std::optional<QString> saveFileName(const QString &caption, const QString &suggested, const QString &) override
+    std::optional<QString> saveFileName(const QString &caption, const QString &suggested, const QString &filter) override
     {
         shown.push_back({QStringLiteral("save"), caption, suggested});
+        saveFilter = filter;
         return next(inputs, std::optional<QString>());
     }
-    void previewReport(const ReportDocument &report) override { showReport(QStringLiteral("preview"), report); }
-    void printReport(const ReportDocument &report) override { showReport(QStringLiteral("print"), report); }
-    void printChart(const std::function<void(QPainter &, const QRectF &)> &) override
+    void previewReport(ReportOutput &output) override
     {
-        shown.push_back({QStringLiteral("print chart"), QString(), QString()});
+        const ReportDocument &report = output.document();
+        shown.push_back({QStringLiteral("preview"), report.title(), pagesOf(report.title(), report.pageCount())});
+        if (!reportPdf.isEmpty())
+            report.writePdf(reportPdf);
+        if (previewing)
+            previewing(output);
+    }
+    std::optional<PrintChoice> printDialog(const PrintRequest &request, const PrintChoice &proposed) override
+    {
+        shown.push_back({QStringLiteral("print"), request.document, pagesOf(request.document, request.pageCount)});
+        printRequest = request;
+        printProposal = proposed;
+        if (!prints.empty())
+            return next(prints, std::optional<PrintChoice>());
+        if (reportPdf.isEmpty())
+            return std::nullopt;
+        PrintChoice toFile = proposed;
+        toFile.printer.clear();
+        toFile.file = reportPdf;
+        return toFile;
     }
     int runDialog(QDialog &dialog) override
     {
@@ -80,12 +107,7 @@ public:
     }
 
 private:
-    void showReport(const QString &what, const ReportDocument &report)
-    {
-        shown.push_back({what, report.title(), QStringLiteral("%1 (%2 str.)").arg(report.title()).arg(report.pageCount())});
-        if (!reportPdf.isEmpty())
-            report.writePdf(reportPdf);
-    }
+    static QString pagesOf(const QString &title, int pages) { return QStringLiteral("%1 (%2 str.)").arg(title).arg(pages); }
 
     template <class T>
     T next(std::deque<T> &queue, T fallback)
