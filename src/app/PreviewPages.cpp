@@ -57,14 +57,14 @@ PreviewPages::PreviewPages(const ReportDocument &report, QWidget *parent) : QAbs
     relayOut();
 }
 
-void PreviewPages::setReport(const ReportDocument &report)
+void PreviewPages::setReport(const ReportDocument &report, int page)
 {
-    const int record = m_report->firstRecordOn(m_current);
     m_report = &report;
     m_matches.clear();
     m_match = -1;
+    m_current = std::min(m_current, report.pageCount() - 1);
     relayOut();
-    showPage(report.pageOfRecord(record));
+    showPage(page);
 }
 
 void PreviewPages::setFit(Fit fit)
@@ -114,11 +114,10 @@ void PreviewPages::relayOut()
     m_perMm = std::clamp(fittedPixelsPerMm(), kMinZoom * perInch, kMaxZoom * perInch);
     m_cache.clear();
     m_recent.clear();
+    m_jumping = true;
     updateScrollBars();
     const PageGrid after = grid();
-    const double top = after.rowTop(m_current / after.columns) + within * (after.page.height() + kGap);
-    m_jumping = true;
-    verticalScrollBar()->setValue(qRound(top));
+    verticalScrollBar()->setValue(qRound(after.rowTop(m_current / after.columns) + within * (after.page.height() + kGap)));
     m_jumping = false;
     viewport()->update();
     emit zoomChanged();
@@ -183,11 +182,14 @@ void PreviewPages::scrollContentsBy(int, int)
 void PreviewPages::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
-    // A fitted page follows the room it has.
-    if (m_fit != Fit::None)
+    // A fitted page follows the room it has; the page in view stays in view.
+    if (m_fit != Fit::None) {
         relayOut();
-    else
+    } else {
+        m_jumping = true;
         updateScrollBars();
+        m_jumping = false;
+    }
 }
 
 void PreviewPages::wheelEvent(QWheelEvent *event)

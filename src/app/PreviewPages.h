@@ -38,8 +38,8 @@ public:
 
     explicit PreviewPages(const ReportDocument &report, QWidget *parent = nullptr);
 
-    // After the report was laid out again: the same records stay in view.
-    void setReport(const ReportDocument &report);
+    // The report laid out again, the page given in view.
+    void setReport(const ReportDocument &report, int page);
     Fit fit() const { return m_fit; }
     void setFit(Fit fit);
     // The pages at a share of their real size (from 25 % to 400 %).

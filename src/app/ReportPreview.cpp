@@ -93,14 +93,18 @@ public:
         if (const QImage *image = m_images.object(index.row()))
             return *image;
         auto *image = new QImage(renderPage(*m_report, index.row(), kThumbnailWidth / m_report->layout().pageSize().width()));
+        ++m_painted;
         const QImage shown = *image;
         m_images.insert(index.row(), image, static_cast<int>(image->sizeInBytes()));
         return shown;
     }
 
+    int painted() const { return m_painted; }
+
 private:
     const ReportDocument *m_report;
     mutable QCache<int, QImage> m_images;
+    mutable int m_painted = 0;
 };
 
 ReportPreview::ReportPreview(ReportOutput &output, UiServices &ui, QWidget *parent)
@@ -156,6 +160,11 @@ ReportPreview::ReportPreview(ReportOutput &output, UiServices &ui, QWidget *pare
 
 ReportPreview::~ReportPreview() = default;
 
+int ReportPreview::thumbnailsPainted() const
+{
+    return m_thumbnails->painted();
+}
+
 void ReportPreview::buildToolBar()
 {
     auto *bar = new QToolBar(this);
@@ -182,6 +191,7 @@ void ReportPreview::buildToolBar()
     m_pageBox->setToolTip(QStringLiteral("Numer strony"));
     bar->addWidget(m_pageBox);
     connect(m_pageBox, &QSpinBox::valueChanged, this, [this](int value) { showPage(value - 1); });
+    m_pageBox->installEventFilter(this);
     m_pageCount = new QLabel(QStringLiteral(" z %1 ").arg(m_output.document().pageCount()), bar);
     bar->addWidget(m_pageCount);
     tool("go-next", QStringLiteral("Następna strona"), QKeySequence(Qt::CTRL | Qt::Key_PageDown),
@@ -206,8 +216,10 @@ void ReportPreview::buildToolBar()
     for (const double zoom : kZooms)
         m_zoomBox->addItem(QStringLiteral("%1%").arg(qRound(zoom * 100)), zoom);
     m_zoomBox->setMinimumContentsLength(14);
+    m_zoomBox->setCompleter(nullptr);
     bar->addWidget(m_zoomBox);
     connect(m_zoomBox, &QComboBox::textActivated, this, &ReportPreview::zoomTyped);
+    connect(m_zoomBox->lineEdit(), &QLineEdit::returnPressed, this, [this] { zoomTyped(m_zoomBox->currentText()); });
     tool("zoom-in", QStringLiteral("Powiększ"), QKeySequence::ZoomIn, [this] { zoomStep(1); });
     bar->addSeparator();
     tool("edit-find", QStringLiteral("Znajdź"), QKeySequence::Find, [this] { showFindBar(); });
@@ -393,9 +405,10 @@ void ReportPreview::showMatch()
 void ReportPreview::printReport()
 {
     const ReportDocument *before = &m_output.document();
+    const int record = before->firstRecordOn(page());
     m_output.print(page());
     if (&m_output.document() != before)
-        reportChanged();
+        reportChanged(record);
 }
 
 void ReportPreview::save()
@@ -403,11 +416,11 @@ void ReportPreview::save()
     m_output.save(page());
 }
 
-void ReportPreview::reportChanged()
+void ReportPreview::reportChanged(int record)
 {
     // Laid out again on other paper: the same records stay in view, the matches are found anew.
     const ReportDocument &report = m_output.document();
-    m_pages->setReport(report);
+    m_pages->setReport(report, report.pageOfRecord(record));
     m_thumbnails->setReport(report);
     m_thumbnailView->setIconSize(m_thumbnails->iconSize());
     {
@@ -425,6 +438,14 @@ void ReportPreview::reportChanged()
 
 bool ReportPreview::eventFilter(QObject *watched, QEvent *event)
 {
+    // PageUp and PageDown move by screens in the page box too, not by ten pages.
+    if (watched == m_pageBox && event->type() == QEvent::ShortcutOverride) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_PageUp || key == Qt::Key_PageDown) {
+            event->ignore();
+            return true;
+        }
+    }
     // In the find box Enter finds the next match, Shift+Enter the previous, Esc closes the bar.
     if (watched == m_findText && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);

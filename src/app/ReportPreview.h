@@ -37,6 +37,8 @@ public:
     // The share of the real size the pages are shown at.
     double zoom() const;
     PreviewPages &pages() { return *m_pages; }
+    // How many thumbnails were painted since the preview was opened.
+    int thumbnailsPainted() const;
 
     // Find: the text looked for in the report's cells, the first match from the page in view on
     // made current; again with the same text, the next one (or the previous one), round the end.
@@ -56,7 +58,8 @@ private:
     void showFindBar();
     void find(const QString &text, int step);
     void showMatch();
-    void reportChanged();
+    // After the report was laid out again: the record given (from 0) stays in view.
+    void reportChanged(int record);
     void showZoom();
     void zoomStep(int direction);
     void zoomTyped(const QString &text);

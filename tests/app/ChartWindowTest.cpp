@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -410,12 +411,34 @@ TEST_F(ChartWindow, ComingBackToTheWindowKeepsTheChartAndTheChoices)
     EXPECT_EQ(w.data().series.size(), 2u);
 }
 
-TEST_F(ChartWindow, PrintsThroughTheUiServices)
+TEST_F(ChartWindow, PrintsThroughTheReportsPrintDialogOnThePaperAndCopiesChosen)
 {
     TFrmChart &w = open();
     draw("MIASTO", "KWOTA");
+    // Landscape on A4 at first, the file proposed in the folder the window works in.
+    ui.reportPdf = path("wykres.pdf");
     QTest::mouseClick(w.PrintBtn, Qt::LeftButton);
-    EXPECT_EQ(ui.take(), QStringList{"print chart: "});
+    EXPECT_EQ(ui.take(), QStringList{"print: Wykres (1 str.)"});
+    EXPECT_EQ(ui.printProposal.orientation, QPageLayout::Landscape);
+    EXPECT_EQ(ui.printProposal.file, QDir::current().filePath("Wykres.pdf"));
+    QByteArray info;
+    ASSERT_EQ(testsupport::run("pdfinfo", {path("wykres.pdf")}, &info), 0);
+    EXPECT_TRUE(info.contains("Page size:       842 x 595 pts (A4)")) << info.toStdString();
+    EXPECT_TRUE(info.contains("Pages:           1"));
+    PrintChoice choice = ui.printProposal;
+    choice.file = path("wykres.pdf");
+    choice.paper = QPageSize::A3;
+    choice.orientation = QPageLayout::Portrait;
+    choice.copies = 2;
+    ui.prints = {choice, std::nullopt};
+    QTest::mouseClick(w.PrintBtn, Qt::LeftButton);
+    ASSERT_EQ(testsupport::run("pdfinfo", {path("wykres.pdf")}, &info), 0);
+    EXPECT_TRUE(info.contains("Page size:       842 x 1191 pts (A3)")) << info.toStdString();
+    EXPECT_TRUE(info.contains("Pages:           2"));
+    // Cancelled, nothing is printed.
+    QFile::remove(path("wykres.pdf"));
+    QTest::mouseClick(w.PrintBtn, Qt::LeftButton);
+    EXPECT_FALSE(QFile::exists(path("wykres.pdf")));
 }
 
 class ChartFromMainWindow : public testsupport::WindowTest {};
