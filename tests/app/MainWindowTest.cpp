@@ -685,6 +685,32 @@ TEST_F(WindowTest, PreviewAndPrintRunTheSelectedQueryAnewAndShowItsReport)
     EXPECT_TRUE(QString::fromUtf8(text).contains(QStringLiteral("ILE=3")));
 }
 
+TEST_F(WindowTest, AReportIsLaidOutForThePaperItsTitleWasLastPrintedOn)
+{
+    addEntry("Sto", {"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100)",
+                     "SELECT i AS NR FROM n"});
+    addEntry("Inny", {"SELECT 1 AS NR"});
+    TfrmKwerix &win = open();
+    select(win, 0);
+    PrintChoice a5;
+    a5.file = path("sto.pdf");
+    a5.paper = QPageSize::A5;
+    a5.orientation = QPageLayout::Landscape;
+    ui.prints = {a5};
+    win.controls().btnPrint->click();
+    EXPECT_EQ(ui.take(), QStringList{"print: Sto (3 str.)"});
+    // Printed on A5, the title's report is laid out on A5 from then on; other titles stay on A4.
+    win.controls().btnPreview->click();
+    EXPECT_EQ(ui.take(), QStringList{"preview: Sto (5 str.)"});
+    const QString settings = QString::fromLatin1(testsupport::readBytes(path("drukowanie.ini")));
+    EXPECT_TRUE(settings.contains("Sto=A5")) << settings.toStdString();
+    EXPECT_FALSE(QString::fromLatin1(testsupport::readBytes(path("sqls.ini"))).contains("A5"));
+    select(win, 1);
+    ui.prints = {std::nullopt};
+    win.controls().btnPrint->click();
+    EXPECT_EQ(ui.printProposal.paper, QPageSize::A4);
+}
+
 TEST_F(WindowTest, ThePopupsPrintPreviewsTheResultOnScreenWithItsFilter)
 {
     addEntry("Liczby", {"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 50)",

@@ -2,9 +2,12 @@
 // pages painted into images.
 #include "db/Database.h"
 #include "db/Query.h"
+#include "report/PagedOutput.h"
+#include "report/PrintSettings.h"
 #include "report/ReportDocument.h"
 #include "support/TestSupport.h"
 
+#include <QDir>
 #include <QImage>
 #include <QPainter>
 #include <QPdfWriter>
@@ -281,6 +284,168 @@ TEST_F(ReportTest, PageNumbersKeepAGapAndLongTitlesKeepTheirBeginning)
     EXPECT_GT(numberStart, timeEnd + 3) << "points apart";
     EXPECT_TRUE(boxes.contains(QStringLiteral(">1000<")));
     EXPECT_TRUE(beginning) << "a title too long for a line keeps its beginning";
+}
+
+} // namespace
+
+namespace {
+
+// The dark pixels of a page inside a rectangle given in millimetres from the printable area.
+int darkIn(const QImage &page, const QRectF &mm)
+{
+    const double perMm = 100 / 25.4;
+    const QRect r(QPoint(qRound((mm.left() + ReportLayout::kMargin) * perMm), qRound((mm.top() + ReportLayout::kMargin) * perMm)),
+                  QPoint(qRound((mm.right() + ReportLayout::kMargin) * perMm), qRound((mm.bottom() + ReportLayout::kMargin) * perMm)));
+    int dark = 0;
+    for (int y = r.top() + 2; y < r.bottom() - 1; ++y) {
+        for (int x = r.left() + 2; x < r.right() - 1; ++x)
+            dark += qGray(page.pixel(x, y)) < 128;
+    }
+    return dark;
+}
+
+TEST_F(ReportTest, FindNamesTheCellsThatHoldATextAndWhereTheyArePrinted)
+{
+    open(100);
+    const ReportDocument report = document();
+    const std::vector<ReportMatch> fifty = report.find(QStringLiteral("pozycja 50"));
+    ASSERT_EQ(fifty.size(), 1u);
+    EXPECT_EQ(fifty[0].page, 1);
+    EXPECT_EQ(fifty[0].record, 49);
+    // The cell of NAZWA in the 12th row of the second page holds the printed text; the cell
+    // above it does not hold it.
+    const QRectF cell = report.matchRect(fifty[0]);
+    EXPECT_DOUBLE_EQ(cell.left(), 35);
+    EXPECT_DOUBLE_EQ(cell.width(), 20);
+    const QImage page = sheet(report, 1);
+    EXPECT_GT(darkIn(page, cell), 20);
+    const ReportMatch above{1, 48, fifty[0].control};
+    EXPECT_NEAR(report.matchRect(above).bottom(), cell.top(), 1e-9);
+    // The sum on the last page; numbers are found as printed, with their masks.
+    const std::vector<ReportMatch> sum = report.find(QStringLiteral("5 050,00"));
+    ASSERT_EQ(sum.size(), 1u);
+    EXPECT_EQ(sum[0].page, 2);
+    EXPECT_EQ(sum[0].record, -1);
+    EXPECT_GT(darkIn(sheet(report, 2), report.matchRect(sum[0])), 20);
+    EXPECT_EQ(report.find(QStringLiteral("12,00")).size(), 1u);
+    EXPECT_TRUE(report.find(QString()).empty());
+    // Ordered by page and row, every row holding "Pozycja".
+    const std::vector<ReportMatch> all = report.find(QStringLiteral("POZYCJA"));
+    ASSERT_EQ(all.size(), 100u);
+    EXPECT_TRUE(std::is_sorted(all.begin(), all.end(), [](const ReportMatch &a, const ReportMatch &b) {
+        return a.page < b.page || (a.page == b.page && a.record < b.record);
+    }));
+}
+
+TEST_F(ReportTest, TheSummaryAlonesPageHoldsItsMatch)
+{
+    // 38 rows fill the first page: the summary has the second to itself.
+    open(38);
+    const ReportDocument report = document();
+    ASSERT_EQ(report.pageCount(), 2);
+    const std::vector<ReportMatch> sum = report.find(QStringLiteral("741,00"));
+    ASSERT_EQ(sum.size(), 1u);
+    EXPECT_EQ(sum[0].page, 1);
+    EXPECT_GT(darkIn(sheet(report, 1), report.matchRect(sum[0])), 20);
+    EXPECT_EQ(report.pageOfRecord(38), 1);
+    EXPECT_EQ(report.firstRecordOn(1), 38);
+}
+
+TEST_F(ReportTest, OtherPaperLaysTheReportOutAgainWithTheSameGeometry)
+{
+    open(100);
+    const ReportDocument a4 = document();
+    const struct {
+        QPageSize::PageSizeId paper;
+        QPageLayout::Orientation orientation;
+        QSizeF page;
+        int rowsPerPage;
+    } cases[] = {
+        {QPageSize::A4, QPageLayout::Landscape, {297, 210}, 38},
+        {QPageSize::A4, QPageLayout::Portrait, {210, 297}, 57},
+        {QPageSize::A3, QPageLayout::Landscape, {420, 297}, 57},
+        {QPageSize::A5, QPageLayout::Portrait, {148, 210}, 38},
+        {QPageSize::Letter, QPageLayout::Portrait, {215.9, 279.4}, 53},
+        {QPageSize::Legal, QPageLayout::Landscape, {355.6, 215.9}, 39},
+    };
+    for (const auto &c : cases) {
+        const ReportDocument report = a4.onPaper(c.paper, c.orientation);
+        EXPECT_NEAR(report.layout().pageSize().width(), c.page.width(), 0.1) << QPageSize::key(c.paper).toStdString();
+        EXPECT_NEAR(report.layout().pageSize().height(), c.page.height(), 0.1) << QPageSize::key(c.paper).toStdString();
+        EXPECT_EQ(report.rowsPerPage(), c.rowsPerPage) << QPageSize::key(c.paper).toStdString();
+        EXPECT_EQ(report.pageLayout().margins(QPageLayout::Millimeter), QMarginsF(10, 10, 10, 10));
+        // The columns keep their places in millimetres.
+        EXPECT_EQ(report.layout().detail.controls, a4.layout().detail.controls);
+        // Every record is on the page that begins at or before it.
+        for (const int record : {0, 37, 38, 99}) {
+            const int page = report.pageOfRecord(record);
+            EXPECT_LE(report.firstRecordOn(page), record);
+            EXPECT_TRUE(report.firstRecordOn(page + 1) > record || page == report.pageCount() - 1);
+        }
+    }
+    // A5 portrait is too narrow for a column ending at 205 mm.
+    ReportSettings wide;
+    wide.fields = {{}, {QStringLiteral("150"), std::nullopt}, {}};
+    EXPECT_EQ(document(QStringLiteral("Szeroki"), wide).onPaper(QPageSize::A5, QPageLayout::Portrait).columnsOutsidePage(),
+              (QStringList{"NAZWA", "KWOTA"}));
+}
+
+TEST(PrintOrder, CopiesCollatedOrEachPagesTogether)
+{
+    const struct {
+        int first, last, copies;
+        bool collate;
+        std::vector<int> order;
+    } cases[] = {
+        {0, 2, 1, true, {0, 1, 2}},
+        {0, 2, 2, true, {0, 1, 2, 0, 1, 2}},
+        {0, 2, 2, false, {0, 0, 1, 1, 2, 2}},
+        {4, 4, 3, true, {4, 4, 4}},
+        {3, 2, 1, true, {}},
+        {0, 1, 0, true, {}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(printOrder(c.first, c.last, c.copies, c.collate), c.order) << c.first << "-" << c.last << " x" << c.copies;
+}
+
+class PrintSettingsTest : public testsupport::PolishTest {};
+
+TEST_F(PrintSettingsTest, RememberedPerTitleInAFileOfTheirOwn)
+{
+    PrintSettingsFile file(dir.path());
+    // Nothing stored: A4, one copy, collated, the PDF file; saved into the catalogue's folder.
+    const PrintSettings none = file.read(QStringLiteral("Faktury"));
+    EXPECT_EQ(none.paper, QPageSize::A4);
+    EXPECT_EQ(none.copies, 1);
+    EXPECT_TRUE(none.collate);
+    EXPECT_TRUE(none.printer.isEmpty());
+    EXPECT_EQ(file.saveFolder(), dir.path());
+    file.write(QStringLiteral("Faktury źródłowe"), {QStringLiteral("HP_LaserJet"), QPageSize::Letter, 3, false});
+    file.write(QStringLiteral("Inne"), {QString(), QPageSize::A3, 1, true});
+    const PrintSettings read = PrintSettingsFile(dir.path()).read(QStringLiteral("Faktury źródłowe"));
+    EXPECT_EQ(read.printer, QStringLiteral("HP_LaserJet"));
+    EXPECT_EQ(read.paper, QPageSize::Letter);
+    EXPECT_EQ(read.copies, 3);
+    EXPECT_FALSE(read.collate);
+    EXPECT_EQ(file.read(QStringLiteral("Inne")).paper, QPageSize::A3);
+    // The folder last saved in, while it is there.
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("pdf")));
+    file.setSaveFolder(path(QStringLiteral("pdf")));
+    EXPECT_EQ(PrintSettingsFile(dir.path()).saveFolder(), path(QStringLiteral("pdf")));
+    ASSERT_TRUE(QDir(path(QStringLiteral("pdf"))).removeRecursively());
+    EXPECT_EQ(file.saveFolder(), dir.path());
+}
+
+TEST_F(PrintSettingsTest, ValuesEditedByHandReadAsTheNearestThatPrints)
+{
+    testsupport::writeBytes(path(QStringLiteral("drukowanie.ini")),
+                            "[PAPIER]\r\nA=Papirus\r\nB=a5\r\n[KOPIE]\r\nA=-4\r\nB=100000\r\n");
+    const PrintSettingsFile file(dir.path());
+    EXPECT_EQ(file.read(QStringLiteral("A")).paper, QPageSize::A4);
+    EXPECT_EQ(file.read(QStringLiteral("A")).copies, 1);
+    EXPECT_EQ(file.read(QStringLiteral("B")).paper, QPageSize::A5);
+    EXPECT_EQ(file.read(QStringLiteral("B")).copies, 999);
+    EXPECT_EQ(paperNamed(QStringLiteral("Legal")), QPageSize::Legal);
 }
 
 } // namespace
