@@ -419,16 +419,15 @@ void ReportPreview::save()
 void ReportPreview::reportChanged(int record)
 {
     // Laid out again on other paper: the same records stay in view, the matches are found anew.
+    // Everything that follows the page in view holds the new report before the pages move.
     const ReportDocument &report = m_output.document();
-    m_pages->setReport(report, report.pageOfRecord(record));
     m_thumbnails->setReport(report);
     m_thumbnailView->setIconSize(m_thumbnails->iconSize());
-    {
-        const QSignalBlocker block(m_pageBox);
-        m_pageBox->setRange(1, report.pageCount());
-        m_pageBox->setValue(page() + 1);
-    }
+    m_pageBox->blockSignals(true);
+    m_pageBox->setRange(1, report.pageCount());
+    m_pageBox->blockSignals(false);
     m_pageCount->setText(QStringLiteral(" z %1 ").arg(report.pageCount()));
+    m_pages->setReport(report, report.pageOfRecord(record));
     const QString found = m_found;
     m_found.clear();
     m_match = -1;
