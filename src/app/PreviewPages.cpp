@@ -15,10 +15,15 @@ constexpr double kGap = 16;
 constexpr int kShadow = 4;
 // Pages kept painted beyond those in view.
 constexpr size_t kSpareImages = 8;
-const QColor kDesk(0x80, 0x80, 0x80), kShadowColour(0x40, 0x40, 0x40, 0xa0);
+const QColor kDesk(0x80, 0x80, 0x80), kShadowColour(0x40, 0x40, 0x40);
 const QColor kMatch(255, 214, 0, 110), kCurrentMatch(255, 120, 0, 150);
 
 } // namespace
+
+QColor deskColour()
+{
+    return kDesk;
+}
 
 QImage renderPage(const ReportDocument &report, int page, double pixelsPerMm)
 {
@@ -50,10 +55,6 @@ PreviewPages::PreviewPages(const ReportDocument &report, QWidget *parent) : QAbs
 {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setFocusPolicy(Qt::StrongFocus);
-    QPalette desk = viewport()->palette();
-    desk.setColor(QPalette::Window, kDesk);
-    viewport()->setPalette(desk);
-    viewport()->setAutoFillBackground(true);
     relayOut();
 }
 
@@ -232,6 +233,7 @@ QImage PreviewPages::pageImage(int page)
 void PreviewPages::paintEvent(QPaintEvent *)
 {
     QPainter painter(viewport());
+    painter.fillRect(viewport()->rect(), kDesk);
     const PageGrid g = grid();
     const double top = verticalScrollBar()->value(), bottom = top + viewport()->height();
     const int first = g.pageAt(top - g.page.height());

@@ -8,6 +8,9 @@
 #include <map>
 #include <vector>
 
+// The grey of the desk the pages lie on.
+QColor deskColour();
+
 // A page of the report painted white with its margins, at so many pixels a millimetre.
 QImage renderPage(const ReportDocument &report, int page, double pixelsPerMm);
 

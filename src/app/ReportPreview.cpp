@@ -17,7 +17,6 @@
 #include <QListView>
 #include <QScreen>
 #include <QSpinBox>
-#include <QSplitter>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -134,15 +133,18 @@ ReportPreview::ReportPreview(ReportOutput &output, UiServices &ui, QWidget *pare
     m_thumbnailView->setModel(m_thumbnails);
     m_thumbnailView->setIconSize(m_thumbnails->iconSize());
     m_thumbnailView->setFixedWidth(kThumbnailWidth + 48);
+    QPalette desk = m_thumbnailView->palette();
+    desk.setColor(QPalette::Base, deskColour());
+    desk.setColor(QPalette::Text, Qt::white);
+    m_thumbnailView->setPalette(desk);
     connect(m_thumbnailView, &QListView::clicked, this, [this](const QModelIndex &index) { showPage(index.row()); });
 
     buildToolBar();
-    auto *split = new QSplitter(this);
-    split->addWidget(m_thumbnailView);
-    split->addWidget(m_pages);
-    split->setStretchFactor(1, 1);
-    split->setCollapsible(1, false);
-    layout->addWidget(split, 1);
+    auto *row = new QHBoxLayout;
+    row->setSpacing(0);
+    row->addWidget(m_thumbnailView);
+    row->addWidget(m_pages, 1);
+    layout->addLayout(row, 1);
     layout->addWidget(buildFindBar());
 
     connect(m_pages, &PreviewPages::currentPageChanged, this, [this](int page) {
