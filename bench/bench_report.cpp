@@ -1,8 +1,14 @@
 // A 10,000-row, 6-column report (text, integer, float, currency, date; sums; row numbers)
 // paginated and written to PDF, against LibreOffice converting the same rows given as a CSV file
 // (soffice --headless --convert-to pdf). Also how long a 100,000-row report takes to lay out and
-// to paint its first page, which is what a preview waits for before it shows.
+// to paint its first page, which is what a preview waits for before it shows; the preview of
+// continuous pages opening it, going to its last page and scrolling through it by screens,
+// against painting the same pages alone at the same scale (a preview of one page at a time);
+// find over its cells.
 #include "BenchTiming.h"
+#include "app/QtUiServices.h"
+#include "app/ReportOutput.h"
+#include "app/ReportPreview.h"
 #include "db/Database.h"
 #include "db/Query.h"
 #include "platform/RegionalSettings.h"
@@ -11,7 +17,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QGuiApplication>
+#include <QApplication>
+#include <QScrollBar>
 #include <QImage>
 #include <QPainter>
 #include <QPicture>
@@ -63,13 +70,99 @@ void writeCsv(Query &result, const QString &path)
     }
 }
 
+// One page at a time in a view.
+class OnePage : public QWidget {
+public:
+    OnePage(const ReportDocument &report, double perMm) : m_report(report), m_perMm(perMm) {}
+    void turnTo(int page) { m_image = renderPage(m_report, page, m_perMm); }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.fillRect(rect(), Qt::gray);
+        painter.drawImage(16, 16, m_image);
+    }
+
+private:
+    const ReportDocument &m_report;
+    double m_perMm;
+    QImage m_image;
+};
+
+void repaint(ReportPreview &preview)
+{
+    QApplication::processEvents();
+    preview.pages().viewport()->repaint();
+}
+
+// The preview of continuous pages against the pages it shows painted alone.
+void benchPreview(Query &result, const QString &folder)
+{
+    QtUiServices ui;
+    QElapsedTimer t;
+    t.start();
+    ReportOutput output(std::make_unique<ReportDocument>(document(result)), QStringLiteral("Zestawienie"), folder, ui);
+    ReportPreview preview(output, ui);
+    preview.resize(1200, 900);
+    preview.show();
+    repaint(preview);
+    const int last = output.document().pageCount() - 1;
+    preview.showPage(last);
+    repaint(preview);
+    const double opened = seconds(t);
+    const double perMm = preview.pages().zoom() * preview.logicalDpiX() / 25.4;
+    t.restart();
+    {
+        const ReportDocument alone = document(result);
+        renderPage(alone, 0, perMm);
+        renderPage(alone, last, perMm);
+    }
+    const double pagesAlone = seconds(t);
+    std::printf("preview of 100,000 rows opened and at its last page: %.3f s; laid out and those pages painted "
+                "alone: %.3f s; ratio %.2f (target: at most 1.2)\n",
+                opened, pagesAlone, opened / pagesAlone);
+
+    preview.showPage(0);
+    const QScrollBar &bar = *preview.pages().verticalScrollBar();
+    t.restart();
+    while (bar.value() < bar.maximum()) {
+        preview.pages().scrollScreen(1);
+        repaint(preview);
+    }
+    const double scrolled = seconds(t);
+    const int painted = preview.pages().pagesPainted();
+    // A preview of one page at a time, turned page by page: each page painted and shown in a view
+    // as large as the preview's pages.
+    OnePage alone(output.document(), perMm);
+    alone.resize(preview.pages().viewport()->size());
+    alone.show();
+    t.restart();
+    for (int page = 0; page <= last; ++page) {
+        alone.turnTo(page);
+        QApplication::processEvents();
+        alone.repaint();
+    }
+    const double pageByPage = seconds(t);
+    std::printf("scrolled by screens from the first to the last of %d pages (%d pages painted): %.2f s; turned "
+                "page by page, one at a time: %.2f s; ratio %.2f (target: at most 1.2)\n",
+                last + 1, painted, scrolled, pageByPage, scrolled / pageByPage);
+
+    for (const QString &text : {QStringLiteral("Kontrahent"), QStringLiteral("nigdzie"), QStringLiteral("Łódź")}) {
+        t.restart();
+        preview.findNext(text);
+        std::printf("find \"%s\" over 600,000 cells: %d matches in %.3f s\n", text.toUtf8().constData(),
+                    preview.matchCount(), seconds(t));
+    }
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     RegionalSettings::set(RegionalSettings::polish());
     QTemporaryDir dir;
     Database database;
@@ -129,5 +222,6 @@ int main(int argc, char **argv)
     std::printf("report of 100,000 rows, %d pages: laid out in %.3f s, first page painted in %.4f s, "
                 "all pages recorded in %.2f s, all pages to PDF in %.2f s\n",
                 large.pageCount(), layout, firstPage, recorded, all);
+    benchPreview(result, dir.path());
     return 0;
 }

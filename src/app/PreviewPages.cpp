@@ -55,6 +55,8 @@ PreviewPages::PreviewPages(const ReportDocument &report, QWidget *parent) : QAbs
 {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setFocusPolicy(Qt::StrongFocus);
+    // The desk is painted whole: nothing beneath it needs painting first.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     relayOut();
 }
 
@@ -210,8 +212,9 @@ QPointF PreviewPages::pageOrigin(const PageGrid &g, int page) const
     const double rowWidth = g.columns * g.page.width() + (g.columns - 1) * g.gap;
     const double room = viewport()->width();
     const double left = rowWidth + 2 * g.gap > room ? g.gap - horizontalScrollBar()->value() : (room - rowWidth) / 2;
-    return QPointF(left + (page % g.columns) * (g.page.width() + g.gap),
-                   g.rowTop(page / g.columns) - verticalScrollBar()->value());
+    // On whole pixels: the page's image is copied as it is, sharp and fast.
+    return QPointF(qRound(left + (page % g.columns) * (g.page.width() + g.gap)),
+                   qRound(g.rowTop(page / g.columns) - verticalScrollBar()->value()));
 }
 
 QImage PreviewPages::pageImage(int page)

@@ -17,6 +17,7 @@
 #include <QListView>
 #include <QScreen>
 #include <QSpinBox>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -31,6 +32,7 @@ namespace {
 
 const double kZooms[] = {0.25, 0.5, 0.75, 1.0, 1.25, 1.5, 2.0, 3.0, 4.0};
 constexpr int kThumbnailWidth = 120;
+constexpr int kThumbnailFollowMs = 150;
 // The thumbnails kept painted, in bytes.
 constexpr int kThumbnailBytes = 32 * 1024 * 1024;
 
@@ -147,12 +149,20 @@ ReportPreview::ReportPreview(ReportOutput &output, UiServices &ui, QWidget *pare
     layout->addLayout(row, 1);
     layout->addWidget(buildFindBar());
 
+    // The thumbnails follow the page in view once the pages stop moving, so that scrolling through
+    // the report paints no thumbnail of a page passed by.
+    m_thumbnailFollow = new QTimer(this);
+    m_thumbnailFollow->setSingleShot(true);
+    m_thumbnailFollow->setInterval(kThumbnailFollowMs);
+    connect(m_thumbnailFollow, &QTimer::timeout, this, [this] {
+        const QModelIndex index = m_thumbnails->index(page());
+        m_thumbnailView->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+        m_thumbnailView->scrollTo(index);
+    });
     connect(m_pages, &PreviewPages::currentPageChanged, this, [this](int page) {
         const QSignalBlocker block(m_pageBox);
         m_pageBox->setValue(page + 1);
-        const QModelIndex index = m_thumbnails->index(page);
-        m_thumbnailView->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-        m_thumbnailView->scrollTo(index);
+        m_thumbnailFollow->start();
     });
     connect(m_pages, &PreviewPages::zoomChanged, this, &ReportPreview::showZoom);
     m_thumbnailView->selectionModel()->setCurrentIndex(m_thumbnails->index(0), QItemSelectionModel::ClearAndSelect);

@@ -10,6 +10,7 @@ class QLabel;
 class QLineEdit;
 class QListView;
 class QSpinBox;
+class QTimer;
 class ReportOutput;
 class UiServices;
 
@@ -70,6 +71,7 @@ private:
     PreviewPages *m_pages = nullptr;
     QListView *m_thumbnailView = nullptr;
     Thumbnails *m_thumbnails = nullptr;
+    QTimer *m_thumbnailFollow = nullptr;
     QSpinBox *m_pageBox = nullptr;
     QLabel *m_pageCount = nullptr;
     QComboBox *m_zoomBox = nullptr;
