@@ -74,7 +74,7 @@ void writeCsv(Query &result, const QString &path)
 class OnePage : public QWidget {
 public:
     OnePage(const ReportDocument &report, double perMm) : m_report(report), m_perMm(perMm) {}
-    void turnTo(int page) { m_image = renderPage(m_report, page, m_perMm); }
+    void turnTo(int page) { m_image = m_report.pageImage(page, m_perMm); }
 
 protected:
     void paintEvent(QPaintEvent *) override
@@ -115,8 +115,8 @@ void benchPreview(Query &result, const QString &folder)
     t.restart();
     {
         const ReportDocument alone = document(result);
-        renderPage(alone, 0, perMm);
-        renderPage(alone, last, perMm);
+        alone.pageImage(0, perMm);
+        alone.pageImage(last, perMm);
     }
     const double pagesAlone = seconds(t);
     std::printf("preview of 100,000 rows opened and at its last page: %.3f s; laid out and those pages painted "

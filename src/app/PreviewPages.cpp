@@ -25,20 +25,6 @@ QColor deskColour()
     return kDesk;
 }
 
-QImage renderPage(const ReportDocument &report, int page, double pixelsPerMm)
-{
-    const QSizeF size = report.layout().pageSize() * pixelsPerMm;
-    QImage image(std::max(1, qRound(size.width())), std::max(1, qRound(size.height())), QImage::Format_RGB32);
-    image.setDotsPerMeterX(qRound(pixelsPerMm * 1000));
-    image.setDotsPerMeterY(qRound(pixelsPerMm * 1000));
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.translate(ReportLayout::kMargin * pixelsPerMm, ReportLayout::kMargin * pixelsPerMm);
-    report.paintPage(painter, page);
-    return image;
-}
-
 QSizeF PageGrid::contentSize() const
 {
     return QSizeF(columns * page.width() + (columns + 1) * gap, gap + rows() * (page.height() + gap));
@@ -226,7 +212,7 @@ QImage PreviewPages::pageImage(int page)
         return found->second;
     // Painted at the screen's own pixels, so that the page is sharp on a high-DPI screen.
     const qreal ratio = devicePixelRatioF();
-    QImage image = renderPage(*m_report, page, m_perMm * ratio);
+    QImage image = m_report->pageImage(page, m_perMm * ratio);
     image.setDevicePixelRatio(ratio);
     ++m_painted;
     m_cache.emplace(page, image);

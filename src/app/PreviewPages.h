@@ -11,9 +11,6 @@
 // The grey of the desk the pages lie on.
 QColor deskColour();
 
-// A page of the report painted white with its margins, at so many pixels a millimetre.
-QImage renderPage(const ReportDocument &report, int page, double pixelsPerMm);
-
 // Where the pages lie: one below another (or two side by side) on the desk, with a gap around
 // each. Lengths are in pixels of the content, whose top left is the desk's.
 struct PageGrid {

@@ -93,7 +93,7 @@ public:
             return {};
         if (const QImage *image = m_images.object(index.row()))
             return *image;
-        auto *image = new QImage(renderPage(*m_report, index.row(), kThumbnailWidth / m_report->layout().pageSize().width()));
+        auto *image = new QImage(m_report->pageImage(index.row(), kThumbnailWidth / m_report->layout().pageSize().width()));
         ++m_painted;
         const QImage shown = *image;
         m_images.insert(index.row(), image, static_cast<int>(image->sizeInBytes()));

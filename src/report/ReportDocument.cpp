@@ -254,20 +254,23 @@ void ReportDocument::writePdf(const QString &path, int first, int last) const
                   [this](QPainter &painter, int page) { paintPage(painter, page); });
 }
 
+QImage ReportDocument::pageImage(int page, double pixelsPerMm) const
+{
+    const QSizeF size = m_layout.pageSize() * pixelsPerMm;
+    QImage image(std::max(1, qRound(size.width())), std::max(1, qRound(size.height())), QImage::Format_RGB32);
+    image.setDotsPerMeterX(qRound(pixelsPerMm * 1000));
+    image.setDotsPerMeterY(qRound(pixelsPerMm * 1000));
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.translate(ReportLayout::kMargin * pixelsPerMm, ReportLayout::kMargin * pixelsPerMm);
+    paintPage(painter, std::clamp(page, 0, m_pages - 1));
+    return image;
+}
+
 void ReportDocument::writePng(const QString &path, int page, int dotsPerInch) const
 {
-    const QSizeF size = m_layout.pageSize();
-    const double perMm = dotsPerInch / kMmPerInch;
-    QImage image(QSize(qRound(size.width() * perMm), qRound(size.height() * perMm)), QImage::Format_RGB32);
-    image.setDotsPerMeterX(qRound(perMm * 1000));
-    image.setDotsPerMeterY(qRound(perMm * 1000));
-    image.fill(Qt::white);
-    {
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::TextAntialiasing);
-        painter.translate(ReportLayout::kMargin * perMm, ReportLayout::kMargin * perMm);
-        paintPage(painter, std::clamp(page, 0, m_pages - 1));
-    }
+    const QImage image = pageImage(page, dotsPerInch / kMmPerInch);
     fileaccess::writeThroughTemporary(path, [&](fileaccess::TemporaryFile &file) {
         if (!image.save(&file, "PNG"))
             throw EFCreateError(path, file.errorString());

@@ -10,6 +10,7 @@
 #include <vector>
 
 class DataSet;
+class QImage;
 class QPagedPaintDevice;
 class QPainter;
 
@@ -74,6 +75,8 @@ public:
     // Writes the report (or its pages from first to last) as a PDF file, through a temporary file
     // in the target's folder.
     void writePdf(const QString &path, int first = 0, int last = -1) const;
+    // One page (counted from 0) painted white with its margins, at so many pixels a millimetre.
+    QImage pageImage(int page, double pixelsPerMm) const;
     // Writes one page (counted from 0) as a PNG image at the resolution given, the same way.
     void writePng(const QString &path, int page, int dotsPerInch = 300) const;
 
