@@ -225,6 +225,21 @@ TEST_F(Batch, ReportWritesThePdfOfTheRunWithoutADisplay)
     }
 }
 
+TEST_F(Batch, AReportIsWrittenOnThePaperItsTitleWasLastPrintedOn)
+{
+    const QStringList run{"report", "Faktury z okresu", "--param", "dataOd=2026-01-01", "--param", "dataDo=2026-01-31",
+                          "--pdf", "papier.pdf"};
+    for (const auto &[settings, paper] : {std::pair<QByteArray, QByteArray>{"", "(A4)"},
+                                          {"[PAPIER]\r\nFaktury z okresu=A3\r\n", "(A3)"},
+                                          {"[PAPIER]\r\nFaktury z okresu=Letter\r\n", "(letter)"}}) {
+        testsupport::writeBytes(path(QStringLiteral("drukowanie.ini")), settings);
+        ASSERT_EQ(batch(run), 0) << err.toStdString();
+        QByteArray info;
+        ASSERT_EQ(testsupport::run("pdfinfo", {path("papier.pdf")}, &info), 0);
+        EXPECT_TRUE(info.contains(paper)) << info.toStdString();
+    }
+}
+
 TEST_F(Batch, ReportsSayWhatDoesNotPrintAsLaidOutAndRefuseImpossibleLayouts)
 {
     QueryCatalogue catalogue(path(QStringLiteral("sqls.ini")));
