@@ -13,8 +13,9 @@ namespace {
 constexpr double kMmPerInch = 25.4;
 constexpr double kGap = 16;
 constexpr int kShadow = 4;
-// Pages kept painted beyond those in view.
+// Pages kept painted beyond those in view, at most so many and so many bytes.
 constexpr size_t kSpareImages = 8;
+constexpr double kSpareBytes = 64.0 * 1024 * 1024;
 const QColor kDesk(0x80, 0x80, 0x80), kShadowColour(0x40, 0x40, 0x40);
 const QColor kMatch(255, 214, 0, 110), kCurrentMatch(255, 120, 0, 150);
 
@@ -239,8 +240,10 @@ void PreviewPages::paintEvent(QPaintEvent *)
         paintMatches(painter, page, origin);
         ++shown;
     }
-    // The pages out of view are forgotten, but for a few.
-    while (m_recent.size() > shown + kSpareImages) {
+    // The pages out of view are forgotten, but for a few, as many as fit in the memory kept for them.
+    const double pageBytes = 4.0 * g.page.width() * g.page.height() * devicePixelRatioF() * devicePixelRatioF();
+    const size_t spare = std::min(kSpareImages, static_cast<size_t>(kSpareBytes / std::max(1.0, pageBytes)));
+    while (m_recent.size() > shown + spare) {
         m_cache.erase(m_recent.back());
         m_recent.pop_back();
     }
